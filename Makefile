@@ -1,0 +1,56 @@
+# Two commands matter: `make run` and `make test`. Both install what is missing first.
+SHELL := /bin/bash
+BUILD ?= build
+ARGS ?=
+SCREENSHOT ?= zor-screenshot.png
+
+# System packages the build and the tests need; mk/*.mk add their own.
+PKGS := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev googletest \
+        libbenchmark-dev xvfb xauth fonts-noto-cjk x11-apps imagemagick
+EXTRA_TESTS :=
+
+-include mk/*.mk
+
+.PHONY: all deps configure build run test screenshot clean $(EXTRA_TESTS)
+
+all: build
+
+deps:
+	@missing=""; for p in $(PKGS); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD)
+
+run: build
+	./$(BUILD)/zor $(ARGS)
+
+# Headless: offscreen Qt, and throw-away config/data folders so no test touches the user's settings.
+test: build
+	@set -e; tmp=$$(mktemp -d); trap 'rm -rf "$$tmp"' EXIT; \
+	export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data XDG_RUNTIME_DIR=$$tmp/run; \
+	mkdir -p $$tmp/run && chmod 700 $$tmp/run; \
+	cd $(BUILD) && ctest --output-on-failure -j2 --timeout 600
+	@for t in $(EXTRA_TESTS); do $(MAKE) --no-print-directory $$t || exit 1; done
+
+# The viewer under Xvfb, written to a PNG. ARGS passes paths; SHOT_ARGS passes --screenshot options.
+screenshot: build
+	@set -e; tmp=$$(mktemp -d); trap 'rm -rf "$$tmp"' EXIT; \
+	export XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data; \
+	mkdir -p $$XDG_CONFIG_HOME/QEL; printf '[QEL%%20Tormelia%%20Viewer]\nVer=89\n' > $$XDG_CONFIG_HOME/QEL/QEL.ini; \
+	xvfb-run -a -s "-screen 0 1024x768x24" ./$(BUILD)/zor --screenshot=$(abspath $(SCREENSHOT)) $(SHOT_ARGS) $(ARGS)
+	@echo "wrote $(SCREENSHOT)"
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,32 @@
+#include "platform/Platform.h"
+
+#include <QDebug>
+#include <exception>
+
+namespace zor {
+
+namespace {
+Platform g_platform;
+}
+
+Platform& platform() { return g_platform; }
+
+void installPlatform(const Platform& p) { g_platform = p; }
+
+QString Identity::executablePath() const
+{
+    return programFolder() + QLatin1Char('/') + fileName();
+}
+
+void trap(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        qDebug() << "handler ended:" << e.what();
+    } catch (...) {
+        qDebug() << "handler ended by an unknown error";
+    }
+}
+
+} // namespace zor

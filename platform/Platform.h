@@ -1,0 +1,113 @@
+#pragma once
+// The desktop facilities the windows rely on. Every facility is an interface with a
+// real implementation (RealPlatform.cpp) and a test double (tests/support), chosen
+// when the program is put together.
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace zor {
+
+class Registry;   // platform/registry
+class Shell;      // platform/desktop: opening documents and links, property sheets
+class Desktop;    // platform/desktop: wallpaper, desktop colour, freedesktop associations
+
+// Per-user settings store: application, section, key -> text.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual std::optional<QString> value(const QString& app, const QString& section, const QString& key) = 0;
+    virtual void setValue(const QString& app, const QString& section, const QString& key, const QString& text) = 0;
+    QString read(const QString& app, const QString& section, const QString& key, const QString& fallback)
+    {
+        return value(app, section, key).value_or(fallback);
+    }
+};
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+
+struct Message {
+    QString text;
+    MsgIcon icon = MsgIcon::None;
+    QString caption;          // empty: the program title
+    bool rightAligned = false;
+};
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void show(QWidget* parent, const Message& message) = 0;
+};
+
+// Starts programs detached. Returns the process id, 0 when nothing was started.
+class ProgramStarter {
+public:
+    virtual ~ProgramStarter() = default;
+    virtual qint64 start(const QString& program, const QStringList& arguments) = 0;
+};
+
+// Runs a dialog modally and returns its result code.
+class DialogRunner {
+public:
+    virtual ~DialogRunner() = default;
+    virtual int exec(QDialog& dialog) = 0;
+};
+
+// What the running program knows about itself.
+class Identity {
+public:
+    virtual ~Identity() = default;
+    virtual QString programFolder() const = 0;   // no trailing '/' except at '/'
+    virtual QString fileName() const = 0;        // the executable's file name
+    virtual QStringList arguments() const = 0;   // the argument vector without the program
+    QString executablePath() const;              // programFolder + "/" + fileName
+    static constexpr int Major = 2;
+    static constexpr int Minor = 32;
+    static constexpr int Revision = 89;
+};
+
+// Standard file dialogs. The filter is the "name|patterns|name|patterns" form.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Returns the chosen file, or std::nullopt when cancelled.
+    virtual std::optional<QString> openFile(QWidget* parent, const QString& filter) = 0;
+    // Returns the chosen folder, or the empty string when cancelled.
+    virtual QString browseFolder(QWidget* parent, const QString& title) = 0;
+};
+
+struct Platform {
+    SettingsStore* settings = nullptr;
+    MessageBoxes* messages = nullptr;
+    ProgramStarter* starter = nullptr;
+    DialogRunner* dialogs = nullptr;
+    Identity* identity = nullptr;
+    FileDialogs* files = nullptr;
+    Registry* registry = nullptr;
+    Shell* shell = nullptr;
+    Desktop* desktop = nullptr;
+};
+
+// The facilities in force. main() installs the real ones, tests install doubles.
+Platform& platform();
+void installPlatform(const Platform& p);
+
+// The program's title, used as the caption of message boxes that give none.
+inline const QString ProgramTitle = QStringLiteral("QEL TORMELIA VIEWER");
+
+// Runs one handler under the window's error trap: an unexpected error ends the
+// handler quietly and what was already done stays.
+void trap(const std::function<void()>& handler);
+
+// Raised by controls where the original toolkit raised a run-time error.
+struct RuntimeError : std::runtime_error {
+    int number;
+    RuntimeError(int n, const char* what) : std::runtime_error(what), number(n) {}
+};
+
+} // namespace zor

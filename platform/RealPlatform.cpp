@@ -1,0 +1,171 @@
+#include "platform/RealPlatform.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace zor {
+
+IniSettingsStore::IniSettingsStore(QString folder) : m_folder(std::move(folder)) {}
+
+QString IniSettingsStore::fileOf(const QString& app) const
+{
+    QString base = m_folder;
+    if (base.isEmpty())
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return base + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
+}
+
+std::optional<QString> IniSettingsStore::value(const QString& app, const QString& section, const QString& key)
+{
+    // A new QSettings per call: every read sees what other instances wrote.
+    QSettings s(fileOf(app), QSettings::IniFormat);
+    if (s.status() != QSettings::NoError)
+        return std::nullopt;
+    s.beginGroup(section);
+    if (!s.contains(key))
+        return std::nullopt;
+    const QVariant v = s.value(key);
+    // An unquoted comma makes QSettings read a list; the stored text is what counts.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
+    return v.toString();
+}
+
+void IniSettingsStore::setValue(const QString& app, const QString& section, const QString& key, const QString& text)
+{
+    QDir().mkpath(QFileInfo(fileOf(app)).absolutePath());
+    QSettings s(fileOf(app), QSettings::IniFormat);
+    s.beginGroup(section);
+    s.setValue(key, text);
+    s.endGroup();
+    s.sync();
+    if (s.status() == QSettings::AccessError)
+        throw RuntimeError(75, "settings store cannot be written");
+}
+
+void QtMessageBoxes::show(QWidget* parent, const Message& m)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(m.caption.isEmpty() ? ProgramTitle : m.caption);
+    box.setText(m.text);
+    switch (m.icon) {
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::None: break;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    if (m.rightAligned) {
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    box.exec();
+}
+
+qint64 DetachedStarter::start(const QString& program, const QStringList& arguments)
+{
+    QString exe = program;
+    QStringList args = arguments;
+    // A Windows program that is not on the PATH runs through wine when it is there.
+    if (program.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)
+        && QStandardPaths::findExecutable(program).isEmpty() && !QFileInfo(program).isFile()) {
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (wine.isEmpty())
+            return 0;
+        args.prepend(program);
+        exe = wine;
+    }
+    qint64 pid = 0;
+    if (!QProcess::startDetached(exe, args, QString(), &pid))
+        return 0;
+    return pid;
+}
+
+int ModalDialogRunner::exec(QDialog& dialog) { return dialog.exec(); }
+
+QString ProcessIdentity::programFolder() const
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
+}
+
+QString ProcessIdentity::fileName() const
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+QStringList ProcessIdentity::arguments() const
+{
+    QStringList args = QCoreApplication::arguments();
+    if (!args.isEmpty())
+        args.removeFirst();
+    // Options of our own (screenshots) are not paths.
+    args.erase(std::remove_if(args.begin(), args.end(),
+                              [](const QString& a) { return a.startsWith(QStringLiteral("--screenshot")); }),
+               args.end());
+    return args;
+}
+
+QStringList QtFileDialogs::translateFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out;
+}
+
+std::optional<QString> QtFileDialogs::openFile(QWidget* parent, const QString& filter)
+{
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(translateFilter(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+QString QtFileDialogs::browseFolder(QWidget* parent, const QString& title)
+{
+    return QFileDialog::getExistingDirectory(parent, title);
+}
+
+struct RealPlatform::Parts {
+    IniSettingsStore settings;
+    QtMessageBoxes messages;
+    DetachedStarter starter;
+    ModalDialogRunner dialogs;
+    ProcessIdentity identity;
+    QtFileDialogs files;
+};
+
+RealPlatform::RealPlatform() : m_parts(new Parts)
+{
+    Platform p;
+    p.settings = &m_parts->settings;
+    p.messages = &m_parts->messages;
+    p.starter = &m_parts->starter;
+    p.dialogs = &m_parts->dialogs;
+    p.identity = &m_parts->identity;
+    p.files = &m_parts->files;
+    installPlatform(p);
+}
+
+RealPlatform::~RealPlatform()
+{
+    installPlatform(Platform{});
+    delete m_parts;
+}
+
+} // namespace zor

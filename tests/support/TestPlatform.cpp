@@ -1,0 +1,82 @@
+#include "support/TestPlatform.h"
+
+#include <QDialog>
+
+namespace zor::test {
+
+static QString joinKey(const QString& app, const QString& section, const QString& key)
+{
+    return app + QLatin1Char('/') + section + QLatin1Char('/') + key;
+}
+
+std::optional<QString> MemorySettingsStore::value(const QString& app, const QString& section, const QString& key)
+{
+    const auto it = values.constFind(joinKey(app, section, key));
+    if (it == values.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+void MemorySettingsStore::setValue(const QString& app, const QString& section, const QString& key, const QString& text)
+{
+    if (failWrites)
+        throw RuntimeError(75, "settings store cannot be written");
+    values.insert(joinKey(app, section, key), text);
+    writes.push_back(key + QLatin1Char('=') + text);
+}
+
+void RecordingMessageBoxes::show(QWidget*, const Message& message)
+{
+    shown.push_back(message);
+    if (onShow)
+        onShow(message);
+}
+
+qint64 RecordingStarter::start(const QString& program, const QStringList& arguments)
+{
+    calls.push_back({program, arguments});
+    return fail ? 0 : nextPid++;
+}
+
+int ScriptedDialogRunner::exec(QDialog& dialog)
+{
+    opened.push_back(dialog.objectName());
+    return script ? script(dialog) : QDialog::Rejected;
+}
+
+std::optional<QString> ScriptedFileDialogs::openFile(QWidget*, const QString& filter)
+{
+    filters.push_back(filter);
+    if (fileAnswers.empty())
+        return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedFileDialogs::browseFolder(QWidget*, const QString& title)
+{
+    titles.push_back(title);
+    if (folderAnswers.empty())
+        return {};
+    QString answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+TestPlatform::TestPlatform()
+{
+    p.settings = &settings;
+    p.messages = &messages;
+    p.starter = &starter;
+    p.dialogs = &dialogs;
+    p.identity = &identity;
+    p.files = &files;
+    install();
+}
+
+TestPlatform::~TestPlatform() { installPlatform(Platform{}); }
+
+void TestPlatform::install() { installPlatform(p); }
+
+} // namespace zor::test

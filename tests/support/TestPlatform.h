@@ -1,0 +1,82 @@
+#pragma once
+// Test doubles of every desktop facility, installed for the lifetime of a TestPlatform.
+#include "platform/Platform.h"
+
+#include <QMap>
+#include <deque>
+#include <vector>
+
+namespace zor::test {
+
+class MemorySettingsStore : public SettingsStore {
+public:
+    std::optional<QString> value(const QString& app, const QString& section, const QString& key) override;
+    void setValue(const QString& app, const QString& section, const QString& key, const QString& text) override;
+    // Keys as "app/section/key", in the order they were first written.
+    QMap<QString, QString> values;
+    std::vector<QString> writes;   // "key=text" in write order
+    bool failWrites = false;
+};
+
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    void show(QWidget* parent, const Message& message) override;
+    std::vector<Message> shown;
+    std::function<void(const Message&)> onShow;
+};
+
+class RecordingStarter : public ProgramStarter {
+public:
+    struct Call { QString program; QStringList arguments; };
+    qint64 start(const QString& program, const QStringList& arguments) override;
+    std::vector<Call> calls;
+    qint64 nextPid = 4242;
+    bool fail = false;
+};
+
+class ScriptedDialogRunner : public DialogRunner {
+public:
+    int exec(QDialog& dialog) override;
+    // Called with the dialog instead of running it; returns the result code.
+    std::function<int(QDialog&)> script;
+    std::vector<QString> opened;   // objectName of every dialog run, in order
+};
+
+class FakeIdentity : public Identity {
+public:
+    QString programFolder() const override { return folder; }
+    QString fileName() const override { return file; }
+    QStringList arguments() const override { return args; }
+    QString folder = QStringLiteral("/opt/zor");
+    QString file = QStringLiteral("zor");
+    QStringList args;
+};
+
+class ScriptedFileDialogs : public FileDialogs {
+public:
+    std::optional<QString> openFile(QWidget* parent, const QString& filter) override;
+    QString browseFolder(QWidget* parent, const QString& title) override;
+    std::deque<std::optional<QString>> fileAnswers;   // empty queue: cancelled
+    std::deque<QString> folderAnswers;
+    std::vector<QString> filters;
+    std::vector<QString> titles;
+};
+
+// Installs the doubles on construction and clears the platform on destruction.
+// Rooms with facilities of their own (registry, shell, desktop) set them on `p`.
+class TestPlatform {
+public:
+    TestPlatform();
+    ~TestPlatform();
+    void install();   // re-install after changing members of p
+
+    MemorySettingsStore settings;
+    RecordingMessageBoxes messages;
+    RecordingStarter starter;
+    ScriptedDialogRunner dialogs;
+    FakeIdentity identity;
+    ScriptedFileDialogs files;
+    Platform p;
+};
+
+} // namespace zor::test
