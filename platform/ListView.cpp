@@ -37,6 +37,14 @@ void ListItemModel::reset(const std::function<void()>& change)
     endResetModel();
 }
 
+void ListItemModel::append(ListItem item)
+{
+    const int row = int(items.size());
+    beginInsertRows({}, row, row);
+    items.push_back(std::move(item));
+    endInsertRows();
+}
+
 ListView::ListView(QWidget* parent) : QListView(parent)
 {
     setModel(&m_model);
@@ -71,10 +79,7 @@ const ListItem& ListView::item(int index) const
 
 void ListView::addItem(const QString& text, int largeImage, int smallImage)
 {
-    const int row = itemCount();
-    m_model.beginInsertRows({}, row, row);
-    m_model.items.push_back({text, largeImage, smallImage});
-    m_model.endInsertRows();
+    m_model.append({text, largeImage, smallImage});
 }
 
 void ListView::addItems(std::vector<ListItem> items)

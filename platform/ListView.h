@@ -30,6 +30,7 @@ public:
     const ImageList* smallIcons = nullptr;
     bool large = true;
     void reset(const std::function<void()>& change);
+    void append(ListItem item);
 };
 
 class ListView : public QListView {
