@@ -1,0 +1,52 @@
+#pragma once
+// The real desktop: GNOME-family desktops, Xfce and KDE Plasma are recognised from
+// $XDG_CURRENT_DESKTOP; associations go to the freedesktop.org databases in the
+// user's XDG folders.
+#include "platform/desktop/Desktop.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace zor {
+
+class RealDesktop : public Desktop {
+public:
+    RealDesktop();
+
+    QColor desktopColour() override;
+    void applyWallpaper(const QString& path, bool tiled) override;
+    QString windowsDirectory() override;
+    void registerFileType(const QString& executable, const QString& extension, bool makeDefault) override;
+    void registerFolderHandler(const QString& executable) override;
+
+    // Runs a command with a time limit: its standard output, or nothing when the
+    // command is missing, fails or hangs. Replaceable so the commands can be checked.
+    using Runner = std::function<std::optional<QByteArray>(const QString& program, const QStringList& arguments)>;
+    Runner run;
+    // Hands a script to Plasma's shell over D-Bus. Replaceable likewise.
+    std::function<void(const QString& script)> evaluatePlasmaScript;
+    // Empty: $XDG_CURRENT_DESKTOP at the time of the call.
+    QString desktopName;
+
+    static inline const QString DesktopFile = QStringLiteral("zor.desktop");
+    // The MIME type files with this extension have: the shared database's when it
+    // knows the extension, otherwise the one this program defines.
+    static QString mimeTypeOf(const QString& extension);
+    // The Exec value of the desktop entry: the executable, quoted as the desktop entry
+    // format asks, and %f.
+    static QString execValue(const QString& executable);
+    // The definitions this program adds for the extensions the shared database lacks.
+    static QByteArray mimePackage();
+
+private:
+    enum class Family { None, Gnome, Cinnamon, Mate, Xfce, Kde };
+    Family family() const;
+    void ensureMimeDefinitions();
+    void writeDesktopEntry(const QString& executable, const QString& mimeType);
+    void updateMimeApps(const QString& mimeType, bool makeDefault);
+    static std::optional<QByteArray> runCommand(const QString& program, const QStringList& arguments);
+};
+
+} // namespace zor

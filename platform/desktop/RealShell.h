@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/desktop/Shell.h"
+
+namespace zor {
+
+class RealShell : public Shell {
+public:
+    bool openDocument(const QString& path, int showCommand) override;
+    void openUrl(const QString& address) override;
+    void showProperties(const QString& path) override;
+};
+
+} // namespace zor

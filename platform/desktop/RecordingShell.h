@@ -1,0 +1,28 @@
+#pragma once
+// A shell that records what it was asked to open.
+#include "platform/desktop/Shell.h"
+
+#include <QFileInfo>
+#include <optional>
+#include <vector>
+
+namespace zor {
+
+class RecordingShell : public Shell {
+public:
+    struct Opened { QString path; int showCommand; };
+    bool openDocument(const QString& path, int showCommand) override
+    {
+        documents.push_back({path, showCommand});
+        return answer.value_or(QFileInfo::exists(path));
+    }
+    void openUrl(const QString& address) override { urls.push_back(address); }
+    void showProperties(const QString& path) override { properties.push_back(path); }
+
+    std::vector<Opened> documents;
+    std::vector<QString> urls;
+    std::vector<QString> properties;
+    std::optional<bool> answer;   // unset: an existing path opens, a missing one is refused
+};
+
+} // namespace zor

@@ -1,0 +1,97 @@
+#include "shell/Associations.h"
+
+#include "platform/Platform.h"
+#include "platform/desktop/Desktop.h"
+#include "shell/RegEdit.h"
+
+namespace zor {
+
+namespace {
+
+const QString Verb = QStringLiteral("ZOROPEN");
+const QString Browse = QStringLiteral("アイコンを閲覧(&I)");
+
+struct FileRow {
+    AssociationButton button;
+    const char* ext;
+    const char* caption;
+    bool makeDefault;
+    const char* icon;
+    const char* description;
+    const char* className;
+    const char* message;
+};
+
+const FileRow FileRows[] = {
+    {AssociationButton::Icl, "icl", "開く(&O)", true, "%1", "ｱｲｺﾝﾗｲﾌﾞﾗﾘｰ", "NO", ".iclファイルを関連づけました。"},
+    {AssociationButton::Dll, "dll", "アイコンを閲覧(&I)", true, "NO", "NO", "NO", ".dllファイルを関連づけました。"},
+    {AssociationButton::Ico, "ico", "アイコンを閲覧(&I)", false, "NO", "NO", "NO", ".icoファイルを関連づけました。"},
+    {AssociationButton::Cpl, "cpl", "アイコンを閲覧(&I)", true, "NO", "NO", "NO", ".cplファイルを関連づけました。"},
+};
+
+const FileRow* fileRow(int index)
+{
+    for (const FileRow& row : FileRows) {
+        if (int(row.button) == index)
+            return &row;
+    }
+    return nullptr;
+}
+
+void confirm(QWidget* parent, const QString& text)
+{
+    Message m;
+    m.text = text;
+    m.icon = MsgIcon::Information;
+    m.rightAligned = true;
+    platform().messages->show(parent, m);
+}
+
+} // namespace
+
+QString AssociationCaption(int index)
+{
+    if (index == int(AssociationButton::Folder))
+        return QStringLiteral("フォルダ");
+    if (const FileRow* row = fileRow(index))
+        return QLatin1Char('.') + QString::fromUtf8(row->ext);
+    return {};
+}
+
+bool ContainsBlank(const QString& text) { return text.contains(QLatin1Char(' ')); }
+
+QString RegistrationCommandLine()
+{
+    const QString program = platform().identity->programFolder() + QLatin1Char('/') + platform().identity->fileName();
+    if (ContainsBlank(program))
+        return QLatin1Char('"') + program + QStringLiteral("\" %1");
+    return program + QStringLiteral(" %1");
+}
+
+void RegisterAssociation(int index, QWidget* parent)
+{
+    if (index < 0 || index >= AssociationButtonCount)
+        return;
+    const QString command = RegistrationCommandLine();
+    const QString executable = platform().identity->programFolder() + QLatin1Char('/') + platform().identity->fileName();
+    QString message;
+    // Failures are not reported: the confirmation follows every press.
+    if (const FileRow* row = fileRow(index)) {
+        QString icon = QString::fromUtf8(row->icon);
+        QString description = QString::fromUtf8(row->description);
+        QString className = QString::fromUtf8(row->className);
+        const QString ext = QString::fromUtf8(row->ext);
+        SetFileType(ext, QString::fromUtf8(row->caption), Verb, command, row->makeDefault, icon, description,
+                    className);
+        trap([&] { platform().desktop->registerFileType(executable, ext, row->makeDefault); });
+        message = QString::fromUtf8(row->message);
+    } else {
+        SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN"), QString(), Browse);
+        SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN\\command"), QString(), command);
+        trap([&] { platform().desktop->registerFolderHandler(executable); });
+        message = QStringLiteral("フォルダを関連づけました。");
+    }
+    confirm(parent, message);
+}
+
+} // namespace zor
