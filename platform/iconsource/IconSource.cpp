@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QtEndian>
 
+#include <bit>
 #include <cstdlib>
 #include <limits>
 #include <optional>
@@ -87,43 +88,112 @@ QImage decodePng(QByteArrayView data)
     return reader.read();
 }
 
-// Qt's ICO plugin decodes DIBs with their AND masks; hand it a one-image ICO.
+// A DIB as icons store it: header, palette, colour rows, then the AND mask rows, bottom-up.
+// Qt's ICO plugin drops the AND mask of 8- and 24-bit images and refuses 16-bit ones, so
+// the pixels are read here; PNG images still go to Qt.
 QImage decodeDib(QByteArrayView data)
 {
     const auto headerSize = u32At(data, 0);
     const auto width = u32At(data, 4);
     const auto height = u32At(data, 8);
     const auto bits = u16At(data, 14);
-    if (!headerSize || *headerSize < 40 || *headerSize > quint32(data.size()) || !bits)
+    const auto compression = u32At(data, 16);
+    const auto colorsUsed = u32At(data, 32);
+    if (!headerSize || *headerSize < 40 || !colorsUsed)
         return {};
     const qint32 w = qint32(*width);
     const qint32 h = qint32(*height) / 2;   // XOR rows and AND rows
     if (w <= 0 || h <= 0 || w > kMaxDecodedSide || h > kMaxDecodedSide)
         return {};
-    switch (*bits) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return {};
+    const int depth = *bits;
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
+        return {};
+    const bool bitfields = *compression == 3 && (depth == 16 || depth == 32);
+    if (*compression != 0 && !bitfields)
+        return {};
+
+    qint64 at = *headerSize;
+    QList<QRgb> palette;
+    if (depth <= 8) {
+        const quint32 maxColors = 1u << depth;
+        const quint32 n = (*colorsUsed == 0 || *colorsUsed > maxColors) ? maxColors : *colorsUsed;
+        const QByteArrayView table = slice(data, at, qint64(n) * 4);
+        if (table.isEmpty())
+            return {};
+        palette.resize(maxColors, qRgb(0, 0, 0));
+        for (quint32 i = 0; i < n; ++i)
+            palette[i] = qRgb(quint8(table[i * 4 + 2]), quint8(table[i * 4 + 1]), quint8(table[i * 4]));
+        at += qint64(n) * 4;
+    }
+    quint32 masks[3] = {0x7c00, 0x03e0, 0x001f};
+    if (bitfields) {
+        for (int i = 0; i < 3; ++i) {
+            const auto m = u32At(data, *headerSize == 40 ? at + i * 4 : 40 + i * 4);
+            if (!m || *m == 0)
+                return {};
+            masks[i] = *m;
+        }
+        if (*headerSize == 40)
+            at += 12;
+    } else if (depth == 32) {
+        masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
     }
 
-    QByteArray ico(22, '\0');
-    uchar* p = reinterpret_cast<uchar*>(ico.data());
-    qToLittleEndian<quint16>(1, p + 2);
-    qToLittleEndian<quint16>(1, p + 4);
-    p[6] = uchar(w & 0xff);
-    p[7] = uchar(h & 0xff);
-    qToLittleEndian<quint16>(1, p + 10);
-    qToLittleEndian<quint16>(*bits, p + 12);
-    qToLittleEndian<quint32>(quint32(data.size()), p + 14);
-    qToLittleEndian<quint32>(22, p + 18);
-    ico.append(data.data(), data.size());
-
-    QBuffer buffer(&ico);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "ico");
-    reader.setAllocationLimit(4);
-    QImage image = reader.read();
-    if (image.width() > kMaxDecodedSide || image.height() > kMaxDecodedSide)
+    const qint64 xorStride = (qint64(w) * depth + 31) / 32 * 4;
+    const qint64 andStride = (qint64(w) + 31) / 32 * 4;
+    const QByteArrayView xorRows = slice(data, at, xorStride * h);
+    if (xorRows.isEmpty())
         return {};
+    const QByteArrayView andRows = slice(data, at + xorStride * h, andStride * h);   // may be missing
+
+    // Scales a masked channel to 0..255.
+    auto channel = [](quint32 value, quint32 mask) -> int {
+        const int shift = std::countr_zero(mask);
+        const quint32 max = mask >> shift;
+        return max ? int(((value & mask) >> shift) * 255 / max) : 0;
+    };
+
+    QImage image(w, h, QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    bool anyAlpha = false;
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = reinterpret_cast<const uchar*>(xorRows.data()) + (h - 1 - y) * xorStride;
+        QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            switch (depth) {
+            case 1: out[x] = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
+            case 4: out[x] = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xf]; break;
+            case 8: out[x] = palette[row[x]]; break;
+            case 16: {
+                const quint32 v = qFromLittleEndian<quint16>(row + x * 2);
+                out[x] = qRgb(channel(v, masks[0]), channel(v, masks[1]), channel(v, masks[2]));
+                break;
+            }
+            case 24: out[x] = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]); break;
+            case 32: {
+                const quint32 v = qFromLittleEndian<quint32>(row + x * 4);
+                const int alpha = row[x * 4 + 3];
+                anyAlpha = anyAlpha || alpha != 0;
+                out[x] = bitfields ? qRgba(channel(v, masks[0]), channel(v, masks[1]), channel(v, masks[2]), alpha)
+                                   : qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4], alpha);
+                break;
+            }
+            }
+        }
+    }
+    // A 32-bit image with an alpha channel ignores its mask; every other one uses it.
+    const bool useMask = !(depth == 32 && anyAlpha);
+    for (int y = 0; y < h; ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const uchar* mask = andRows.isEmpty() ? nullptr
+                                              : reinterpret_cast<const uchar*>(andRows.data()) + (h - 1 - y) * andStride;
+        for (int x = 0; x < w; ++x) {
+            const bool transparent = mask && ((mask[x >> 3] >> (7 - (x & 7))) & 1);
+            if (useMask)
+                out[x] = transparent ? 0 : (out[x] | 0xff000000u);
+        }
+    }
     return image;
 }
 
@@ -383,6 +453,7 @@ std::vector<GroupEntry> IconFile::entries(int index) const
         if (!bytes || !last)
             break;
         GroupEntry g;
+        g.owner = d;
         g.width = sideOf(u8At(dir, e));
         g.height = sideOf(u8At(dir, e + 1));
         g.colorCount = u8At(dir, e + 2);

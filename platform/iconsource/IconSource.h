@@ -26,6 +26,7 @@ struct GroupEntry {
     int planes = 0;
     int bitCount = 0;
     QByteArrayView data;    // the image as stored; empty when it is missing
+    std::shared_ptr<const void> owner;   // keeps the file's bytes that data points into alive
 };
 
 class IconFile {

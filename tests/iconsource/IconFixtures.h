@@ -1,0 +1,60 @@
+#pragma once
+
+// Makes icon sources with real tools (icoutils, mingw-w64 binutils) and a small NE writer.
+// Shared by the reader's tests, the fuzzer seeds and the benchmarks.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+#include <vector>
+
+namespace zor::iconfixtures {
+
+struct ToolError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Runs program with args; throws ToolError (naming the tool and its output) when it is
+// missing or fails. Returns its standard output.
+QByteArray runTool(const QString& program, const QStringList& args, const QString& workDir = {});
+
+// Names of the tools in the list that are not on the PATH.
+QStringList missingTools(const QStringList& tools);
+
+// Colours an image of side size can hold at a depth: 1 and 4 bits use two and sixteen
+// opaque colours, 8 bits at most 256, 24 bits opaque, 32 bits graded alpha.
+QImage drawIcon(int size, int bits, int seed);
+
+struct IcoImage {
+    int size = 32;
+    int bits = 32;
+    bool png = false;   // stored as PNG ("raw") instead of a DIB
+    int seed = 0;
+};
+
+// Builds dir/name with `icotool -c` from drawn PNGs; returns its path.
+QString makeIco(const QString& dir, const QString& name, const std::vector<IcoImage>& images,
+                bool cursor = false);
+
+enum class PeKind { Dll, Exe, Cpl };
+
+// Compiles rcText (ICON statements naming .ico files in dir) with windres and links it with ld.
+QString makePe(const QString& dir, const QString& name, const QString& rcText, bool pe64, PeKind kind);
+
+// A 16-bit NE icon library holding one icon group per ICO file, in the given order.
+QByteArray neLibrary(const std::vector<QByteArray>& icoFiles);
+
+// Groups named by `wrestool -l --type=group_icon`, each once whatever its languages.
+QStringList wrestoolGroups(const QString& path);
+
+// A library of iconCount groups, each with 16, 32, 48 and 256 px images, BMP and PNG mixed.
+// Written as an NE .icl (ne = true) or as a PE32 .dll into dir; returns its path.
+QString makeLibrary(const QString& dir, int iconCount, bool ne);
+
+bool writeBytes(const QString& path, const QByteArray& bytes);
+QByteArray readBytes(const QString& path);
+
+} // namespace zor::iconfixtures

@@ -1,0 +1,23 @@
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The damaged-input tests make libpng complain thousands of times; keep the log readable.
+void quietPng(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("libpng")))
+        return;
+    qt_message_output(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(quietPng);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

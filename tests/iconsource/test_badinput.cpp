@@ -1,0 +1,227 @@
+// Damaged and hostile input: never a crash or a hang, only fewer icons or null images.
+
+#include "Fixtures.h"
+#include "IconSource.h"
+
+#include <QtEndian>
+
+#include <random>
+
+using namespace zor::iconsource;
+using namespace zor::iconfixtures;
+
+namespace {
+
+// Reads everything a viewer would and checks that what comes out is sane.
+void readAll(const QByteArray& bytes, int maxIcons = 3)
+{
+    const IconFile file = IconFile::fromData(bytes);
+    const int n = file.count();
+    ASSERT_GE(n, 0);
+    for (int k : {0, 1, 2, n - 1}) {
+        if (k < 0 || k >= n || k >= maxIcons && k != n - 1)
+            continue;
+        const IconPair pair = file.extract(k);
+        if (!pair.large.isNull())
+            ASSERT_EQ(pair.large.size(), QSize(32, 32));
+        if (!pair.small.isNull())
+            ASSERT_EQ(pair.small.size(), QSize(16, 16));
+        const QByteArray ico = file.groupAsIco(k);
+        if (!ico.isEmpty())
+            ASSERT_EQ(IconFile::fromData(ico).count(), 1);
+    }
+}
+
+void put16(QByteArray& b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
+void put32(QByteArray& b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
+quint32 get32(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+quint16 get16(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
+
+// A one-image ICO around data, its directory claiming the given side.
+QByteArray icoAround(const QByteArray& data, int side = 32)
+{
+    QByteArray ico(22, '\0');
+    put16(ico, 2, 1);
+    put16(ico, 4, 1);
+    ico[6] = char(side & 0xff);
+    ico[7] = char(side & 0xff);
+    put16(ico, 10, 1);
+    put16(ico, 12, 32);
+    put32(ico, 14, quint32(data.size()));
+    put32(ico, 18, 22);
+    return ico + data;
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& payload)
+{
+    QByteArray body = QByteArray(type, 4) + payload;
+    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
+    for (char c : body) {
+        crc ^= quint8(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xffffffffu;
+    QByteArray out(4, '\0');
+    qToBigEndian(quint32(payload.size()), out.data());
+    QByteArray tail(4, '\0');
+    qToBigEndian(crc, tail.data());
+    return out + body + tail;
+}
+
+// Offset in the file of the PE resource section.
+qsizetype rsrcOffset(const QByteArray& pe)
+{
+    const quint32 header = get32(pe, 0x3c);
+    const int sections = get16(pe, header + 6);
+    const qsizetype table = header + 24 + get16(pe, header + 20);
+    for (int i = 0; i < sections; ++i)
+        if (pe.mid(table + i * 40, 5) == ".rsrc")
+            return get32(pe, table + i * 40 + 20);
+    return -1;
+}
+
+} // namespace
+
+TEST(BadInput, TruncatedFixturesGiveFewerIconsOrNullImages)
+{
+    REQUIRE_FIXTURES();
+    for (const QString& path : fixtures().all()) {
+        const QByteArray bytes = readBytes(path);
+        for (qsizetype n = 0; n < qMin<qsizetype>(bytes.size(), 700); ++n)
+            ASSERT_NO_FATAL_FAILURE(readAll(bytes.left(n))) << qPrintable(path) << " cut at " << n;
+        for (qsizetype n = 700; n < bytes.size(); n += qMax<qsizetype>(1, bytes.size() / 150))
+            ASSERT_NO_FATAL_FAILURE(readAll(bytes.left(n))) << qPrintable(path) << " cut at " << n;
+    }
+}
+
+TEST(BadInput, FlippedBytesGiveFewerIconsOrNullImages)
+{
+    REQUIRE_FIXTURES();
+    std::mt19937 random(20261207);
+    for (const QString& path : fixtures().all()) {
+        const QByteArray original = readBytes(path);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes = original;
+            const int flips = 1 + int(random() % 8);
+            // Mostly the headers and directories, where a flip changes most.
+            const qsizetype span = round % 2 ? bytes.size() : qMin<qsizetype>(bytes.size(), 1024);
+            for (int i = 0; i < flips; ++i)
+                bytes[qsizetype(random() % span)] ^= char(1 << (random() % 8));
+            ASSERT_NO_FATAL_FAILURE(readAll(bytes)) << qPrintable(path) << " round " << round;
+        }
+    }
+}
+
+TEST(BadInput, IcoDirectoriesThatLie)
+{
+    REQUIRE_FIXTURES();
+    const QByteArray good = readBytes(fixtures().plainA);
+
+    QByteArray hugeCount = good;
+    put16(hugeCount, 4, 0xffff);   // the directory cannot fit
+    EXPECT_EQ(IconFile::fromData(hugeCount).count(), 0);
+    QByteArray zeroCount = good;
+    put16(zeroCount, 4, 0);
+    EXPECT_EQ(IconFile::fromData(zeroCount).count(), 0);
+
+    QByteArray pastEnd = good;
+    put32(pastEnd, 6 + 12, quint32(good.size() + 10));
+    put32(pastEnd, 6 + 16 + 12, 0xfffffff0u);
+    const IconFile lost = IconFile::fromData(pastEnd);
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_TRUE(lost.extract(0).large.isNull());
+    EXPECT_TRUE(lost.extract(0).small.isNull());
+    EXPECT_TRUE(lost.groupAsIco(0).isEmpty());
+
+    QByteArray twoGigabytes = good;
+    put32(twoGigabytes, 6 + 8, 0x80000000u);
+    EXPECT_TRUE(IconFile::fromData(twoGigabytes).extract(0).large.isNull());
+    EXPECT_FALSE(IconFile::fromData(twoGigabytes).extract(0).small.isNull());
+}
+
+TEST(BadInput, ImagesThatClaimToBeHuge)
+{
+    // A DIB header of 60000 x 60000 pixels behind a 32 px directory entry.
+    QByteArray dib(40 + 64, '\0');
+    put32(dib, 0, 40);
+    put32(dib, 4, 60000);
+    put32(dib, 8, 120000);
+    put16(dib, 12, 1);
+    put16(dib, 14, 32);
+    EXPECT_TRUE(IconFile::fromData(icoAround(dib)).extract(0).large.isNull());
+
+    // A PNG whose header says 60000 x 60000, with a valid checksum.
+    QByteArray ihdr(13, '\0');
+    qToBigEndian(quint32(60000), ihdr.data());
+    qToBigEndian(quint32(60000), ihdr.data() + 4);
+    ihdr[8] = 8;
+    ihdr[9] = 6;
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr)
+        + pngChunk("IDAT", QByteArray(64, '\0')) + pngChunk("IEND", {});
+    const IconFile file = IconFile::fromData(icoAround(png, 0));
+    ASSERT_EQ(file.count(), 1);
+    EXPECT_TRUE(file.extract(0).large.isNull());
+    EXPECT_TRUE(file.image(0, {256, 256}).isNull());
+}
+
+TEST(BadInput, PeResourceDirectoriesThatLoopOrOverflow)
+{
+    REQUIRE_FIXTURES();
+    const QByteArray good = readBytes(fixtures().dll32);
+    const qsizetype root = rsrcOffset(good);
+    ASSERT_GT(root, 0);
+    const int types = get16(good, root + 12) + get16(good, root + 14);
+
+    // Every type entry, then every entry of the first type, pointing back at the root.
+    QByteArray loop = good;
+    for (int i = 0; i < types; ++i)
+        put32(loop, root + 16 + i * 8 + 4, 0x80000000u);
+    EXPECT_NO_FATAL_FAILURE(readAll(loop));
+    QByteArray inner = good;
+    const qsizetype firstType = root + (get32(good, root + 16 + 4) & 0x7fffffff);
+    const int names = get16(good, firstType + 12) + get16(good, firstType + 14);
+    for (int i = 0; i < names; ++i)
+        put32(inner, firstType + 16 + i * 8 + 4, 0x80000000u | quint32(firstType - root));
+    EXPECT_NO_FATAL_FAILURE(readAll(inner));
+
+    QByteArray counts = good;
+    put16(counts, root + 12, 0xffff);
+    put16(counts, root + 14, 0xffff);
+    EXPECT_NO_FATAL_FAILURE(readAll(counts));
+
+    QByteArray sections = good;
+    put16(sections, get32(good, 0x3c) + 6, 0xffff);
+    EXPECT_NO_FATAL_FAILURE(readAll(sections));
+
+    QByteArray header = good;
+    put32(header, 0x3c, 0xfffffff0u);
+    EXPECT_EQ(IconFile::fromData(header).count(), 0);
+}
+
+TEST(BadInput, NeResourceTablesThatLie)
+{
+    REQUIRE_FIXTURES();
+    const QByteArray good = readBytes(fixtures().icl);
+    const quint32 ne = get32(good, 0x3c);
+    const qsizetype table = ne + get16(good, ne + 0x24);
+
+    for (quint16 shift : {quint16(0), quint16(15), quint16(24), quint16(0xffff)}) {
+        QByteArray b = good;
+        put16(b, table, shift);
+        EXPECT_NO_FATAL_FAILURE(readAll(b)) << "shift " << shift;
+    }
+    QByteArray count = good;
+    put16(count, table + 4, 0xffff);
+    EXPECT_NO_FATAL_FAILURE(readAll(count));
+
+    QByteArray offsets = good;
+    put16(offsets, table + 2 + 8, 0xffff);
+    put16(offsets, table + 2 + 8 + 2, 0xffff);
+    EXPECT_NO_FATAL_FAILURE(readAll(offsets));
+
+    QByteArray pastEnd = good;
+    put16(pastEnd, ne + 0x24, 0xfff0);
+    put16(pastEnd, ne + 0x26, 0xfff8);
+    EXPECT_EQ(IconFile::fromData(pastEnd).count(), 0);
+}

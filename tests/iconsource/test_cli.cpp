@@ -1,0 +1,84 @@
+// The zor-icons command line.
+
+#include "Fixtures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#ifdef ZOR_ICONS_EXE
+using namespace zor::iconfixtures;
+
+namespace {
+
+struct Outcome { int code; QString out, err; };
+
+Outcome zorIcons(const QStringList& args)
+{
+    QProcess p;
+    p.start(ZOR_ICONS_EXE, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(ZorIcons, CountsIconsAndZeroForAnythingElse)
+{
+    REQUIRE_FIXTURES();
+    EXPECT_EQ(zorIcons({"count", fixtures().manyDll}).out, "160");
+    EXPECT_EQ(zorIcons({"count", fixtures().cursor}).out, "1");
+    const Outcome other = zorIcons({"count", fixtures().path("nothing-here")});
+    EXPECT_EQ(other.code, 0);
+    EXPECT_EQ(other.out, "0");
+}
+
+TEST(ZorIcons, ExportsBothSizesAsPng)
+{
+    REQUIRE_FIXTURES();
+    QTemporaryDir tmp;
+    const QString out = tmp.filePath("new/icons");
+    const Outcome r = zorIcons({"export", fixtures().dll64, out});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out, "5");
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 10);
+    EXPECT_EQ(QImage(out + "/4-32.png").size(), QSize(32, 32));
+    EXPECT_EQ(QImage(out + "/4-16.png").size(), QSize(16, 16));
+    EXPECT_TRUE(sameImage(QImage(out + "/3-32.png"), icotoolImage(fixtures().depthsIco, 5)));
+}
+
+TEST(ZorIcons, ExportsGroupsAsIco)
+{
+    REQUIRE_FIXTURES();
+    QTemporaryDir tmp;
+    const Outcome r = zorIcons({"export", fixtures().icl, tmp.path(), "--format", "ico"});
+    ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+    EXPECT_EQ(r.out, "3");
+    EXPECT_EQ(readBytes(tmp.filePath("0.ico")), readBytes(fixtures().depthsIco));
+    EXPECT_EQ(readBytes(tmp.filePath("1.ico")), readBytes(fixtures().plainA));
+}
+
+TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
+{
+    REQUIRE_FIXTURES();
+    QTemporaryDir tmp;
+    const QString out = tmp.filePath("out");
+    const QString text = fixtures().path("plain.txt");
+    writeBytes(text, "hello\n");
+    const Outcome none = zorIcons({"export", text, out});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_FALSE(none.err.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(out));
+
+    for (const QStringList& args : {QStringList{}, QStringList{"count"}, QStringList{"list", text},
+                                    QStringList{"export", text}, QStringList{"export", text, out, "--format", "gif"},
+                                    QStringList{"export", text, out, "--format"}}) {
+        const Outcome r = zorIcons(args);
+        EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+#endif
