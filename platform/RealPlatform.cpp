@@ -1,5 +1,9 @@
 #include "platform/RealPlatform.h"
 
+#include "platform/desktop/RealDesktop.h"
+#include "platform/desktop/RealShell.h"
+#include "platform/registry/HiveRegistry.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -148,6 +152,9 @@ struct RealPlatform::Parts {
     ModalDialogRunner dialogs;
     ProcessIdentity identity;
     QtFileDialogs files;
+    HiveRegistry registry;
+    RealShell shell;
+    RealDesktop desktop;
 };
 
 RealPlatform::RealPlatform() : m_parts(new Parts)
@@ -159,6 +166,9 @@ RealPlatform::RealPlatform() : m_parts(new Parts)
     p.dialogs = &m_parts->dialogs;
     p.identity = &m_parts->identity;
     p.files = &m_parts->files;
+    p.registry = &m_parts->registry;
+    p.shell = &m_parts->shell;
+    p.desktop = &m_parts->desktop;
     installPlatform(p);
 }
 

@@ -2,14 +2,17 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace zor {
 
@@ -17,7 +20,21 @@ namespace {
 const QString Format = QStringLiteral("zor-registry-hive");
 constexpr int Version = 1;
 constexpr qint64 MaxHiveBytes = 64 * 1024 * 1024;   // far beyond anything the program writes
-constexpr int LockWaitMs = 5000;
+constexpr int LockWaitMs = 10000;
+
+// QLockFile's own waiting doubles its pauses from 100 ms, which starves a writer
+// among busy ones; short even pauses keep the queue moving.
+bool takeLock(QLockFile& lock)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || timer.elapsed() > LockWaitMs)
+            return false;
+        QThread::msleep(2 + QRandomGenerator::global()->bounded(4));
+    }
+    return true;
+}
 } // namespace
 
 HiveRegistry::HiveRegistry(QString folder) : m_folder(std::move(folder)) {}
@@ -129,7 +146,7 @@ bool HiveRegistry::readHive(HKEY root, Hive& hive)
     if (r == ReadResult::Damaged) {
         // Set the damaged file aside under the lock, unless another instance already did.
         QLockFile lock(file + QStringLiteral(".lock"));
-        if (lock.tryLock(LockWaitMs) && load(file, hive) == ReadResult::Damaged)
+        if (takeLock(lock) && load(file, hive) == ReadResult::Damaged)
             setAside(file);
         hive = Hive{};
     }
@@ -142,7 +159,7 @@ LONG HiveRegistry::modifyHive(HKEY root, const std::function<LONG(Hive&, bool&)>
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
         return ERROR_ACCESS_DENIED;
     QLockFile lock(file + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs))
+    if (!takeLock(lock))
         return ERROR_LOCK_VIOLATION;
 
     Hive hive;

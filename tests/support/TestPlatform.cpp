@@ -72,6 +72,9 @@ TestPlatform::TestPlatform()
     p.dialogs = &dialogs;
     p.identity = &identity;
     p.files = &files;
+    p.registry = &registry;
+    p.shell = &shell;
+    p.desktop = &desktop;
     install();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // Test doubles of every desktop facility, installed for the lifetime of a TestPlatform.
 #include "platform/Platform.h"
+#include "platform/desktop/RecordingDesktop.h"
+#include "platform/desktop/RecordingShell.h"
+#include "platform/registry/MemoryRegistry.h"
 
 #include <QMap>
 #include <deque>
@@ -76,6 +79,9 @@ public:
     ScriptedDialogRunner dialogs;
     FakeIdentity identity;
     ScriptedFileDialogs files;
+    MemoryRegistry registry;
+    RecordingShell shell;
+    RecordingDesktop desktop;
     Platform p;
 };
 
