@@ -4,6 +4,7 @@
 
 int main(int argc, char** argv)
 {
+    Q_INIT_RESOURCE(resources);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

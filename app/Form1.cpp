@@ -1,0 +1,704 @@
+#include "app/Form1.h"
+
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmOption.h"
+#include "icons/IcoGet.h"
+#include "platform/Platform.h"
+#include "platform/iconsource/IconSource.h"
+#include "settings/ClsZOR.h"
+#include "settings/QELREG.h"
+#include "viewer/Form2.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zor {
+
+QString ProgramFolder;
+
+namespace {
+const QString OpenFilter = QStringLiteral(
+    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
+const QString NoIconsInFile = QStringLiteral("このファイルにはアイコンが含まれていませんでした。");
+const QString NoIconsInFolder = QStringLiteral("このフォルダにはアイコンファイルが含まれていません。");
+constexpr int twips = 15;
+
+QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& keys = {})
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!keys.isEmpty())
+        a->setShortcut(keys);
+    return a;
+}
+} // namespace
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("QEL TORMELIA VIEWER - []"));
+    QIcon icon;
+    for (const char* size : {"16", "32", "48"})
+        icon.addFile(QStringLiteral(":/art/zor%1.png").arg(QLatin1String(size)));
+    setWindowIcon(icon);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->installEventFilter(this);
+    setCentralWidget(m_client);
+
+    ListView1 = new ListView(m_client);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->onItemClick = [this](int i) { ListView1_ItemClick(i); };
+    ListView1->onDblClick = [this] { ListView1_DblClick(); };
+    ListView1->onMouseUp = [this](Qt::MouseButton b, QPoint pos) { ListView1_MouseUp(b, pos); };
+    ListView1->onDragOver = [this](const QMimeData* d) { return ListView1_OLEDragOver(d); };
+    ListView1->onDragDrop = [this](const QMimeData* d) { ListView1_OLEDragDrop(d); };
+
+    buildMenus();
+    buildToolbar();
+
+    m_client->resize(DesignedClientSize);
+    resize(DesignedClientSize.width(), DesignedClientSize.height() + menuBar()->sizeHint().height());
+    Form_Resize();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildMenus()
+{
+    MFILE = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    MFILE->setObjectName(QStringLiteral("MFILE"));
+    MFOpen = addEntry(MFILE, QStringLiteral("開く(&O)..."), QStringLiteral("MFOpen"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    MFFoldOpen = addEntry(MFILE, QStringLiteral("フォルダを開く(&D)..."), QStringLiteral("MFFoldOpen"),
+                          QKeySequence(Qt::CTRL | Qt::Key_F));
+    MFILE->addSeparator()->setObjectName(QStringLiteral("BF1"));
+    for (int i = 0; i < 8; ++i) {
+        RF[size_t(i)] = addEntry(MFILE, QString(), QStringLiteral("RF%1").arg(i));
+        connect(RF[size_t(i)], &QAction::triggered, this, [this, i] { RF_Click(i); });
+    }
+    MFILE->addSeparator()->setObjectName(QStringLiteral("BF2"));
+    MFSetWall = addEntry(MFILE, QStringLiteral("壁紙に設定(&W)"), QStringLiteral("MFSetWall"));
+    MFILE->addSeparator()->setObjectName(QStringLiteral("Bar1"));
+    MFEnd = addEntry(MFILE, QStringLiteral("終了(&X)"), QStringLiteral("MFEnd"), QKeySequence(Qt::CTRL | Qt::Key_X));
+
+    MHyouji = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    MHyouji->setObjectName(QStringLiteral("MHyouji"));
+    MHL = addEntry(MHyouji, QStringLiteral("大きなｱｲｺﾝ"), QStringLiteral("MHL"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    MHS = addEntry(MHyouji, QStringLiteral("小さなｱｲｺﾝ"), QStringLiteral("MHS"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    MHyouji->addSeparator()->setObjectName(QStringLiteral("nightoffire"));
+    MVCustom = addEntry(MHyouji, QStringLiteral("オプション(&O)..."), QStringLiteral("MVCustom"));
+    MVreration = addEntry(MHyouji, QStringLiteral("関連付け(&R)..."), QStringLiteral("MVreration"));
+    MVUseful = addEntry(MHyouji, QStringLiteral("便利な機能(&U)..."), QStringLiteral("MVUseful"));
+
+    MHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    MHelp->setObjectName(QStringLiteral("MHelp"));
+    MHHelp = addEntry(MHelp, QStringLiteral("ヘルプ(&H)..."), QStringLiteral("MHHelp"), QKeySequence(Qt::Key_F1));
+    MHelp->addSeparator()->setObjectName(QStringLiteral("BV"));
+    ver = addEntry(MHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報..."), QStringLiteral("ver"));
+
+    // The list's context menu: a top-level menu that is never shown in the menu bar.
+    pop = new QMenu(QStringLiteral("pop"), this);
+    pop->setObjectName(QStringLiteral("pop"));
+    MPbig = addEntry(pop, QStringLiteral("拡大表示"), QStringLiteral("MPbig"));
+    MPSetWall = addEntry(pop, QStringLiteral("壁紙に設定"), QStringLiteral("MPSetWall"));
+    pop->addSeparator()->setObjectName(QStringLiteral("bar"));
+    icongig = addEntry(pop, QStringLiteral("大きなｱｲｺﾝ"), QStringLiteral("icongig"));
+    Iconsama = addEntry(pop, QStringLiteral("小さなｱｲｺﾝ"), QStringLiteral("Iconsama"));
+
+    for (QAction* a : {MHL, MHS, icongig, Iconsama})
+        a->setCheckable(true);
+    MHL->setChecked(true);
+    icongig->setChecked(true);
+
+    // Check marks follow the handlers, not the click itself.
+    auto on = [this](QAction* a, void (Form1::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    on(MFOpen, &Form1::MFOpen_Click);
+    on(MFFoldOpen, &Form1::MFFoldOpen_Click);
+    on(MFSetWall, &Form1::MFSetWall_Click);
+    on(MFEnd, &Form1::MFEnd_Click);
+    on(MHL, &Form1::MHL_Click);
+    on(MHS, &Form1::MHS_Click);
+    on(MVCustom, &Form1::MVCustom_Click);
+    on(MVreration, &Form1::MVreration_Click);
+    on(MVUseful, &Form1::MVUseful_Click);
+    on(MHHelp, &Form1::MHHelp_Click);
+    on(ver, &Form1::ver_Click);
+    on(MPbig, &Form1::MPbig_Click);
+    on(MPSetWall, &Form1::MPSetWall_Click);
+    on(icongig, &Form1::icongig_Click);
+    on(Iconsama, &Form1::Iconsama_Click);
+}
+
+void Form1::buildToolbar()
+{
+    for (int i = 0; i < 4; ++i)
+        Img4TB[size_t(i)] = QPixmap(QStringLiteral(":/art/tb%1.png").arg(i + 1));
+    for (int k = 0; k < 6; ++k)
+        for (int i = 0; i < 4; ++i)
+            HotList[size_t(k)][size_t(i)] = QPixmap(QStringLiteral(":/art/hot%1_%2.png").arg(k).arg(i + 1));
+
+    Toolbar1 = new QToolBar(m_client);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setContentsMargins(0, 0, 0, 0);
+    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    Toolbar1->setFixedHeight(ToolbarHeight);
+
+    auto makeButton = [this](int index) {
+        auto* b = new QToolButton(Toolbar1);
+        b->setObjectName(QStringLiteral("Button%1").arg(index));
+        b->setAutoRaise(true);
+        b->setFixedHeight(ToolbarHeight);
+        m_buttons[size_t(index)] = b;
+        connect(b, &QToolButton::clicked, this, [this, index] { Toolbar1_ButtonClick(index); });
+        return b;
+    };
+
+    // 1: "開く" with its drop-down menu.
+    QToolButton* open = makeButton(1);
+    open->setText(QStringLiteral("開く"));
+    open->setToolTip(QStringLiteral("ファイルを開きます"));
+    open->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    open->setPopupMode(QToolButton::MenuButtonPopup);
+    open->setFixedWidth(36);
+    ButtonMenu1 = new QMenu(open);
+    QAction* entry1 = ButtonMenu1->addAction(QStringLiteral("ファイルを開く"));
+    QAction* entry2 = ButtonMenu1->addAction(QStringLiteral("フォルダを開く"));
+    connect(entry1, &QAction::triggered, this, [this] { Toolbar1_ButtonMenuClick(1); });
+    connect(entry2, &QAction::triggered, this, [this] { Toolbar1_ButtonMenuClick(2); });
+    open->setMenu(ButtonMenu1);
+    Toolbar1->addWidget(open);
+
+    // 2: the room reserved for the path box, which lies on it.
+    auto* placeholder = new QWidget(Toolbar1);
+    placeholder->setObjectName(QStringLiteral("Button2"));
+    placeholder->setFixedSize(350, ToolbarHeight);
+    Toolbar1->addWidget(placeholder);
+
+    // 3: open what the path box holds.
+    Toolbar1->addWidget(makeButton(3));
+    m_buttons[3]->setFixedWidth(23);
+
+    // 4: separator; 5 and 6: the exclusive pair, 5 pressed.
+    Toolbar1->addSeparator();
+    for (int i : {5, 6}) {
+        QToolButton* b = makeButton(i);
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
+        b->setFixedWidth(23);
+        Toolbar1->addWidget(b);
+    }
+    m_buttons[5]->setToolTip(QStringLiteral("大きいアイコン"));
+    m_buttons[6]->setToolTip(QStringLiteral("小さいアイコン"));
+    m_buttons[5]->setChecked(true);
+
+    Text1 = new QComboBox(Toolbar1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setEditable(true);
+    Text1->setInsertPolicy(QComboBox::NoInsert);
+    Text1->setMaxVisibleItems(8);
+    Text1->setGeometry(36, 0, 345, 20);   // 540, 0, 5175 x 300 twips
+    Text1->lineEdit()->installEventFilter(this);
+    connect(Text1, &QComboBox::activated, this, [this](int) { Text1_Click(); });
+    Text1->raise();
+
+    setHotImageList(0);
+}
+
+QToolButton* Form1::button(int index) const
+{
+    return index >= 1 && index <= 6 ? m_buttons[size_t(index)] : nullptr;
+}
+
+void Form1::setHotImageList(int scheme)
+{
+    m_hotScheme = scheme >= 0 && scheme <= 5 ? scheme : 0;
+    // Buttons 1, 5, 6 and 3 use images 1, 2, 3 and 4.
+    const std::pair<int, int> buttonImage[] = {{1, 0}, {5, 1}, {6, 2}, {3, 3}};
+    for (auto [index, image] : buttonImage) {
+        QIcon icon;
+        icon.addPixmap(Img4TB[size_t(image)], QIcon::Normal);
+        icon.addPixmap(HotList[size_t(m_hotScheme)][size_t(image)], QIcon::Active);
+        m_buttons[size_t(index)]->setIcon(icon);
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_client && e->type() == QEvent::Resize) {
+        Form_Resize();
+    } else if (Text1 && watched == Text1->lineEdit() && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Text1_KeyDown(13);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ---- start-up -------------------------------------------------------------------
+
+void Form1::SplitCommandLine()
+{
+    // Each argument is one path; at most 21 are taken; none gives one empty entry.
+    const QStringList args = platform().identity->arguments();
+    for (auto& p : CommandPaths)
+        p.clear();
+    const int n = std::min<int>(int(args.size()), 21);
+    for (int i = 0; i < n; ++i)
+        CommandPaths[i] = args[i];
+    LastPathIndex = qint16(std::max(n, 1) - 1);
+}
+
+void Form1::startFurtherInstance(const QString& path)
+{
+    platform().starter->start(platform().identity->executablePath(), {path});
+}
+
+void Form1::Form_Load()
+{
+    trap([&] {
+        ProgramFolder = platform().identity->programFolder();
+        SplitCommandLine();
+        Text1->setEditText(CommandPaths[0]);
+        for (int k = 1; k <= LastPathIndex; ++k)
+            startFurtherInstance(CommandPaths[k]);
+        Text1_Click();
+
+        QELREG family;
+        if (family.TormeliaViewer_Version() == 0)
+            openOptions(1);
+        family.TormeliaViewer_Path(ProgramFolder);
+        family.TormeliaViewer_Version(Identity::Revision);
+
+        RestoreWindowSettings();
+    });
+}
+
+void Form1::RestoreWindowSettings()
+{
+    trap([&] {
+        ClsZOR z;
+        const qint16 state = z.WindowState();
+        if (state == 0) {
+            if (z.RePos())
+                move(qRound(z.Left() / twips), qRound(z.Top() / twips));
+            if (z.ReSize()) {
+                // Stored sizes are outer sizes; the frame is whatever the window manager adds.
+                const QSize frame = frameGeometry().size() - geometry().size();
+                resize(std::max(1, qRound(z.Width() / twips) - frame.width()),
+                       std::max(1, qRound(z.Height() / twips) - frame.height()));
+            }
+        } else if (state == 2) {
+            setWindowState(windowState() | Qt::WindowMaximized);
+        }
+        if (z.ReIconSize())
+            LorS(z.IconSize());
+        setHotImageList(z.ToolBarColor());
+        refreshStoredEntries();
+    });
+}
+
+void Form1::SaveWindowSettings()
+{
+    trap([&] {
+        ClsZOR z;
+        if (isMinimized()) {
+            // Nothing of state, position or size.
+        } else if (isMaximized()) {
+            z.WindowState(2);
+        } else {
+            const QRect outer = frameGeometry();
+            z.WindowState(0);
+            z.Left(float(outer.x() * twips));
+            z.Top(float(outer.y() * twips));
+            z.Width(float(outer.width() * twips));
+            z.Height(float(outer.height() * twips));
+        }
+        z.IconSize(MHL->isChecked() ? QStringLiteral("L") : QStringLiteral("S"));
+    });
+}
+
+void Form1::Form_Resize()
+{
+    trap([&] {
+        const int th = Toolbar1->height();
+        const int w = m_client->width();
+        const int h = m_client->height();
+        Toolbar1->setGeometry(0, 0, w, ToolbarHeight);
+        const float rest = float(h) - float(th);
+        ListView1->setGeometry(0, th, w, rest <= 0 ? 0 : int(rest));
+    });
+}
+
+void Form1::Form_Unload()
+{
+    if (!m_saved) {
+        m_saved = true;
+        SaveWindowSettings();
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* e)
+{
+    Form_Unload();
+    e->accept();
+}
+
+void Form1::MFEnd_Click()
+{
+    trap([&] { close(); });
+}
+
+// ---- the stored entries ---------------------------------------------------------
+
+void Form1::refreshStoredEntries()
+{
+    // The path box's list always holds the eight entries once each, line i = entry i.
+    const QString text = Text1->currentText();
+    ClsZOR z;
+    for (int h = 0; h < 8; ++h) {
+        const QString entry = z.GetRFile(qint16(h));
+        if (h < Text1->count())
+            Text1->setItemText(h, entry);
+        else
+            Text1->addItem(entry);
+        RF[size_t(h)]->setText(entry);
+    }
+    while (Text1->count() > 8)
+        Text1->removeItem(8);
+    Text1->setEditText(text);
+}
+
+void Form1::recordRecentEntry(const QString& path)
+{
+    // An exact, case-sensitive comparison: names on Linux may hold "*", "?" and "[".
+    ClsZOR z;
+    for (int i = 0; i <= 3; ++i)
+        if (z.GetRFile(qint16(i)) == path)
+            return;
+    z.SetRFile(3, z.GetRFile(2));
+    z.SetRFile(2, z.GetRFile(1));
+    z.SetRFile(1, z.GetRFile(0));
+    z.SetRFile(0, path);
+}
+
+// ---- opening sources ------------------------------------------------------------
+
+quint8 Form1::PathKind(const QString& path)
+{
+    if (path.isEmpty())
+        return 0;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return S_ISDIR(st.st_mode) ? 2 : 1;
+}
+
+bool Form1::CanOpenFile(const QString& path)
+{
+    // Only regular files: reading a pipe or a device could block or never end.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+void Form1::Text1_Click()
+{
+    trap([&] {
+        const QString text = Text1->currentText();
+        const quint8 kind = PathKind(text);
+        if (kind == 1) {
+            if (!CanOpenFile(text))
+                return;
+            FormatList();
+            if (IcoGet::LoadIconsOfFile(text, ImageList1, ImageList2, *ListView1)) {
+                Atoshori();
+            } else {
+                platform().messages->show(this, {NoIconsInFile, MsgIcon::Critical});
+                setBusy(false);
+            }
+        } else if (kind == 2) {
+            FFopen(text);
+        }
+    });
+}
+
+void Form1::Text1_KeyDown(int keyCode)
+{
+    if (keyCode == 13)
+        Text1_Click();
+}
+
+void Form1::MFOpen_Click()
+{
+    trap([&] {
+        // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
+        static QString lastChoice;
+        if (const auto chosen = platform().files->openFile(this, OpenFilter))
+            lastChoice = *chosen;
+        Text1->setEditText(lastChoice);
+        Text1_Click();
+    });
+}
+
+void Form1::MFFoldOpen_Click()
+{
+    trap([&] {
+        Text1->setEditText(platform().files->browseFolder(this, QStringLiteral("フォルダを開く")));
+        Text1_Click();
+    });
+}
+
+void Form1::RF_Click(int index)
+{
+    trap([&] {
+        Text1->setEditText(ClsZOR().GetRFile(qint16(index)));
+        Text1_Click();
+    });
+}
+
+bool Form1::ListView1_OLEDragOver(const QMimeData* data) const
+{
+    return data && data->hasUrls();
+}
+
+void Form1::ListView1_OLEDragDrop(const QMimeData* data)
+{
+    trap([&] {
+        QStringList paths;
+        if (data && data->hasUrls())
+            for (const QUrl& url : data->urls())
+                if (url.isLocalFile())
+                    paths << url.toLocalFile();
+        if (paths.isEmpty()) {
+            platform().messages->show(this, {NoIconsInFile, MsgIcon::Critical});
+            return;
+        }
+        for (int i = 1; i < paths.size(); ++i)
+            startFurtherInstance(paths[i]);
+        Text1->setEditText(paths[0]);
+        Text1_Click();
+    });
+}
+
+void Form1::FFopen(const QString& path)
+{
+    bool listed = false;
+    trap([&] {
+        if (path.isEmpty())
+            return;
+        const QDir dir(path);
+        if (!dir.isReadable())
+            return;
+        const QStringList names = dir.entryList({QStringLiteral("*.ico"), QStringLiteral("*.cur"), QStringLiteral("*.icl")},
+                                                QDir::Files, QDir::Name | QDir::IgnoreCase);
+        if (names.isEmpty()) {
+            platform().messages->show(this, {NoIconsInFolder, MsgIcon::Critical});
+            return;
+        }
+        FormatList();
+        listed = true;
+        ImageList1.reserve(int(names.size()));
+        ImageList2.reserve(int(names.size()));
+        std::vector<ListItem> items;
+        items.reserve(size_t(names.size()));
+        for (int i = 0; i < names.size(); ++i) {
+            // The folder path, "/", the name: no check for a trailing separator.
+            const QString full = path + QLatin1Char('/') + names[i];
+            iconsource::IconPair icon;
+            if (CanOpenFile(full)) {
+                const iconsource::IconFile file(full);
+                if (file.count() > 0)
+                    icon = file.extract(0, ImageList1.imageSize(), ImageList2.imageSize());
+            }
+            const QPixmap l = IcoGet::IconToPicture(icon.large);
+            const QPixmap s = IcoGet::IconToPicture(icon.small);
+            ImageList1.add(l.isNull() ? IcoGet::BrokenIcon(32) : l);
+            ImageList2.add(s.isNull() ? IcoGet::BrokenIcon(16) : s);
+            items.push_back({names[i], i + 1, i + 1});
+        }
+        ListView1->setIcons(&ImageList1);
+        ListView1->setSmallIcons(&ImageList2);
+        ListView1->addItems(std::move(items));
+        Atoshori();
+        listed = false;
+    });
+    // A scan that ended early still gives the pointer back.
+    if (listed)
+        setBusy(false);
+}
+
+// ---- the icon list --------------------------------------------------------------
+
+void Form1::setBusy(bool busy)
+{
+    if (busy) {
+        setCursor(Qt::WaitCursor);
+        ListView1->setCursor(Qt::WaitCursor);
+    } else {
+        unsetCursor();
+        ListView1->unsetCursor();
+    }
+}
+
+void Form1::FormatList()
+{
+    trap([&] {
+        ListView1->setIcons(nullptr);
+        ListView1->setSmallIcons(nullptr);
+        ListView1->clearItems();
+        ImageList1.clear();
+        ImageList2.clear();
+        ClickedItem = 0;
+        setBusy(true);
+        ImageList1.useMaskColor = false;
+        ImageList2.useMaskColor = false;
+    });
+}
+
+void Form1::Atoshori()
+{
+    trap([&] {
+        setBusy(false);
+        setWindowTitle(QStringLiteral("QEL Tormelia Viewer - [アイコン数：%1]").arg(ListView1->itemCount()));
+        if (ListView1->selectedIndex() != 0)
+            ListView1->deselect();
+        const QString t = Text1->currentText();
+        recordRecentEntry(t);
+        refreshStoredEntries();
+        Text1->setEditText(t);
+    });
+}
+
+void Form1::MHL_Click()
+{
+    trap([&] {
+        MHL->setChecked(true);
+        MHS->setChecked(false);
+        icongig->setChecked(true);
+        Iconsama->setChecked(false);
+        m_buttons[5]->setChecked(true);
+        ListView1->setView(ListView::lvwIcon);
+    });
+}
+
+void Form1::MHS_Click()
+{
+    trap([&] {
+        MHL->setChecked(false);
+        MHS->setChecked(true);
+        icongig->setChecked(false);
+        Iconsama->setChecked(true);
+        m_buttons[6]->setChecked(true);
+        ListView1->setView(ListView::lvwList);
+    });
+}
+
+void Form1::LorS(const QString& size)
+{
+    if (size == QLatin1String("L"))
+        MHL_Click();
+    else
+        MHS_Click();
+}
+
+void Form1::Toolbar1_ButtonClick(int index)
+{
+    trap([&] {
+        switch (index) {
+        case 1: MFOpen_Click(); break;
+        case 3: Text1_Click(); break;
+        case 5: MHL_Click(); break;
+        case 6: MHS_Click(); break;
+        default: break;
+        }
+    });
+}
+
+void Form1::Toolbar1_ButtonMenuClick(int index)
+{
+    trap([&] {
+        if (index == 1)
+            MFOpen_Click();
+        else if (index == 2)
+            MFFoldOpen_Click();
+    });
+}
+
+void Form1::ListView1_ItemClick(int index)
+{
+    ClickedItem = index;
+}
+
+void Form1::ListView1_DblClick()
+{
+    trap([&] {
+        // Only for an item of the current list.
+        if (ClickedItem < 1 || ClickedItem > ListView1->itemCount())
+            return;
+        Form2::Open(this);
+    });
+}
+
+void Form1::ListView1_MouseUp(Qt::MouseButton button, QPoint pos)
+{
+    trap([&] {
+        if (button == Qt::RightButton)
+            pop->popup(ListView1->viewport()->mapToGlobal(pos));
+    });
+}
+
+void Form1::MFSetWall_Click()
+{
+    trap([&] { /* wired with the wallpaper command */ });
+}
+
+void Form1::openOptions(int tab)
+{
+    frmOption::Open(this, tab);
+}
+
+void Form1::MVCustom_Click() { trap([&] { openOptions(0); }); }
+void Form1::MVreration_Click() { trap([&] { openOptions(1); }); }
+void Form1::MVUseful_Click() { trap([&] { openOptions(2); }); }
+
+void Form1::MHHelp_Click()
+{
+    trap([&] { /* wired with the launchers */ });
+}
+
+void Form1::ver_Click()
+{
+    trap([&] { frmAbout::Open(this); });
+}
+
+} // namespace zor

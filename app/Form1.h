@@ -1,0 +1,141 @@
+#pragma once
+// The main window: start-up, the path box, the icon list and its view modes, shutdown.
+#include "platform/ImageList.h"
+#include "platform/ListView.h"
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <array>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QMenu;
+class QMimeData;
+class QToolBar;
+class QToolButton;
+
+namespace zor {
+
+// The running program's folder, captured first thing at start-up.
+extern QString ProgramFolder;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void SplitCommandLine();
+    void RestoreWindowSettings();
+    void SaveWindowSettings();
+    void Form_Resize();
+    void Form_Unload();
+
+    // Opening sources.
+    void Text1_Click();
+    void Text1_KeyDown(int keyCode);
+    void MFOpen_Click();
+    void MFFoldOpen_Click();
+    void RF_Click(int index);
+    bool ListView1_OLEDragOver(const QMimeData* data) const;
+    void ListView1_OLEDragDrop(const QMimeData* data);
+    void FFopen(const QString& path);
+    static quint8 PathKind(const QString& path);
+    static bool CanOpenFile(const QString& path);
+
+    // The icon list and its view modes.
+    void FormatList();
+    void Atoshori();
+    void LorS(const QString& size);
+    void MHL_Click();
+    void MHS_Click();
+    void icongig_Click() { MHL_Click(); }
+    void Iconsama_Click() { MHS_Click(); }
+    void Toolbar1_ButtonClick(int index);
+    void Toolbar1_ButtonMenuClick(int index);
+    void ListView1_ItemClick(int index);
+    void ListView1_DblClick();
+    void ListView1_MouseUp(Qt::MouseButton button, QPoint pos);
+    void MPbig_Click() { ListView1_DblClick(); }
+    void MFSetWall_Click();
+    void MPSetWall_Click() { MFSetWall_Click(); }
+    void MFEnd_Click();
+    void MVCustom_Click();
+    void MVreration_Click();
+    void MVUseful_Click();
+    void MHHelp_Click();
+    void ver_Click();
+
+    // The toolbar's hover images: one of HotList(0..5); others use scheme 0.
+    void setHotImageList(int scheme);
+    int hotImageList() const { return m_hotScheme; }
+
+    // What the other windows read.
+    QComboBox* Text1 = nullptr;
+    ListView* ListView1 = nullptr;
+    ImageList ImageList1{QSize(32, 32)};
+    ImageList ImageList2{QSize(16, 16)};
+    int ClickedItem = 0;   // 1-based index of the item last clicked; 0 = none
+
+    // Commands, named as the menu tree names them.
+    QMenu* MFILE = nullptr;
+    QAction* MFOpen = nullptr;
+    QAction* MFFoldOpen = nullptr;
+    std::array<QAction*, 8> RF{};
+    QAction* MFSetWall = nullptr;
+    QAction* MFEnd = nullptr;
+    QMenu* MHyouji = nullptr;
+    QAction* MHL = nullptr;
+    QAction* MHS = nullptr;
+    QAction* MVCustom = nullptr;
+    QAction* MVreration = nullptr;
+    QAction* MVUseful = nullptr;
+    QMenu* MHelp = nullptr;
+    QAction* MHHelp = nullptr;
+    QAction* ver = nullptr;
+    QMenu* pop = nullptr;
+    QAction* MPbig = nullptr;
+    QAction* MPSetWall = nullptr;
+    QAction* icongig = nullptr;
+    QAction* Iconsama = nullptr;
+
+    QToolBar* Toolbar1 = nullptr;
+    // Toolbar buttons by index 1..6 (2 is the path box's placeholder, 4 the separator).
+    QToolButton* button(int index) const;
+    QMenu* ButtonMenu1 = nullptr;
+
+    std::array<QPixmap, 4> Img4TB;
+    std::array<std::array<QPixmap, 4>, 6> HotList;
+
+    QString CommandPaths[21];
+    qint16 LastPathIndex = 0;
+
+    QWidget* client() const { return m_client; }
+    // The client area's designed size in pixels (7095 x 3990 twips).
+    static constexpr QSize DesignedClientSize{473, 266};
+    static constexpr int ToolbarHeight = 22;   // 330 twips
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void refreshStoredEntries();
+    void recordRecentEntry(const QString& path);
+    void startFurtherInstance(const QString& path);
+    void setBusy(bool busy);
+    void openOptions(int tab);
+
+    QWidget* m_client = nullptr;
+    std::array<QToolButton*, 7> m_buttons{};
+    int m_hotScheme = 0;
+    bool m_saved = false;
+};
+
+} // namespace zor

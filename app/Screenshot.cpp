@@ -1,0 +1,48 @@
+#include "app/Screenshot.h"
+
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace zor {
+
+namespace {
+QString option(const QStringList& args, const QString& name)
+{
+    for (const QString& a : args)
+        if (a.startsWith(name + QLatin1Char('=')))
+            return a.mid(name.size() + 1);
+    return {};
+}
+
+void grabTo(QWidget* w, const QString& file)
+{
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    const QRect r = w->frameGeometry();
+    QPixmap shot = screen->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+    if (shot.isNull())
+        shot = w->grab();
+    shot.save(file, "PNG");
+}
+} // namespace
+
+void scheduleScreenshot(Form1& form, const QStringList& arguments)
+{
+    const QString file = option(arguments, QStringLiteral("--screenshot"));
+    if (file.isEmpty())
+        return;
+    const QString view = option(arguments, QStringLiteral("--shot-view"));
+    if (view == QLatin1String("small"))
+        form.MHS_Click();
+    QTimer::singleShot(800, &form, [&form, file] {
+        grabTo(&form, file);
+        QApplication::quit();
+    });
+}
+
+} // namespace zor

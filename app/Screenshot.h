@@ -1,0 +1,10 @@
+#pragma once
+// `zor --screenshot=FILE.png [--shot-view=small] [--shot-dialog=options|about|enlarged]`
+// writes a picture of the window once it is shown, then quits. For looking at the
+// program without a desktop.
+#include <QStringList>
+
+namespace zor {
+class Form1;
+void scheduleScreenshot(Form1& form, const QStringList& arguments);
+} // namespace zor

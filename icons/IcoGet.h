@@ -1,0 +1,30 @@
+#pragma once
+// Turns an icon source file into entries of the icon list: one large and one small
+// image per icon, and one list item per icon labelled with its zero-based number.
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+
+namespace zor {
+
+class ImageList;
+class ListView;
+
+namespace IcoGet {
+
+// Number of icons in the file; 0 when it holds none or is not an icon source.
+qint16 CountIcons(const QString& path);
+
+// A picture that the image lists accept, or a null pixmap for "no image".
+QPixmap IconToPicture(const QImage& icon);
+
+// Fills both image lists and the list view. An icon without an image shows the
+// broken-icon placeholder so that item k still shows image k. False when the file
+// holds no icons or the load failed.
+bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, ListView& list);
+
+// The placeholder shown for an icon whose image cannot be read.
+QPixmap BrokenIcon(int size);
+
+} // namespace IcoGet
+} // namespace zor
