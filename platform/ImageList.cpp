@@ -29,7 +29,10 @@ void ImageList::add(const QPixmap& pixmap)
 {
     if (pixmap.isNull())
         throw RuntimeError(481, "invalid picture");
-    add(pixmap.toImage());
+    if (pixmap.size() == m_size && !useMaskColor)
+        m_images.push_back(pixmap);
+    else
+        add(pixmap.toImage());
 }
 
 const QPixmap& ImageList::image(int k) const

@@ -113,7 +113,7 @@ QStringList ProcessIdentity::arguments() const
         args.removeFirst();
     // Options of our own (screenshots) are not paths.
     args.erase(std::remove_if(args.begin(), args.end(),
-                              [](const QString& a) { return a.startsWith(QStringLiteral("--screenshot")); }),
+                              [](const QString& a) { return a.startsWith(QStringLiteral("--screenshot")) || a.startsWith(QStringLiteral("--shot-")); }),
                args.end());
     return args;
 }
