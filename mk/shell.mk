@@ -1,0 +1,2 @@
+# The shell room: the help compiler and the freedesktop tools the association tests run.
+PKGS += fp-utils xdg-utils shared-mime-info
