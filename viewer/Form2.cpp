@@ -2,19 +2,191 @@
 
 #include "app/Form1.h"
 #include "platform/Platform.h"
+#include "viewer/Kakudai.h"
+#include "viewer/PictureBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace zor {
+
+std::function<void(Form2&)> Form2::screenshotHook;
+
+namespace {
+constexpr int ToolbarHeight = 22;   // 330 twips
+
+QToolBar* makeToolbar(QWidget* parent, const QString& name)
+{
+    auto* bar = new QToolBar(parent);
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    return bar;
+}
+} // namespace
 
 Form2::Form2(Form1* owner) : QDialog(owner), m_owner(owner)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("QEL TORMELIA VIEWER 拡大表示"));
+    // Fixed single border: a close box, no maximise or minimise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+    setFixedSize(ClientSize);
+    setSizeGripEnabled(false);
+
+    buildToolbars();
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(4, 24, 385, 17);   // 60, 360; 5775 x 255 twips
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+
+    Picture1 = new PictureBox(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(4, 44, 385, 385);   // 60, 660; 5775 x 5775 twips, frame included
+
+    Picture2 = QImage(37, 37, QImage::Format_RGB32);
+    clearSource();
+}
+
+void Form2::buildToolbars()
+{
+    Toolbar1 = makeToolbar(this, QStringLiteral("Toolbar1"));
+    Toolbar1->setGeometry(0, 0, ClientSize.width(), ToolbarHeight);
+
+    struct Glyph { int index; const char* file; const char* name; };
+    const Glyph glyphs[] = {
+        {2, "view_prev", "前のアイコン"},
+        {3, "view_next", "後ろのアイコン"},
+        {5, "view_large", "大きいアイコン"},
+        {6, "view_small", "小さいアイコン"},
+    };
+    auto makeButton = [this](const Glyph& g) {
+        auto* b = new QToolButton(Toolbar1);
+        const QString name = QString::fromUtf8(g.name);
+        b->setObjectName(QStringLiteral("Button%1").arg(g.index));
+        b->setIcon(QIcon(QStringLiteral(":/art/%1.png").arg(QLatin1String(g.file))));
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        b->setText(name);
+        b->setToolTip(name);
+        b->setAccessibleName(name);
+        b->setAutoRaise(true);
+        b->setFixedSize(23, ToolbarHeight);
+        const int index = g.index;
+        connect(b, &QToolButton::clicked, this, [this, index] { Toolbar1_ButtonClick(index); });
+        m_buttons[size_t(index)] = b;
+        return b;
+    };
+
+    Toolbar1->addSeparator();               // 1
+    Toolbar1->addWidget(makeButton(glyphs[0]));
+    Toolbar1->addWidget(makeButton(glyphs[1]));
+    Toolbar1->addSeparator();               // 4
+    Toolbar1->addWidget(makeButton(glyphs[2]));
+    Toolbar1->addWidget(makeButton(glyphs[3]));
+    Toolbar1->addSeparator();               // 7
+    for (int i : {5, 6}) {
+        m_buttons[size_t(i)]->setCheckable(true);
+        m_buttons[size_t(i)]->setAutoExclusive(true);
+    }
+    m_buttons[5]->setChecked(true);
+
+    Toolbar2 = makeToolbar(this, QStringLiteral("Toolbar2"));
+    Toolbar2->setGeometry(320, 432, 65, ToolbarHeight);   // 4800, 6480; 975 x 330 twips
+    m_ok = new QToolButton(Toolbar2);
+    m_ok->setObjectName(QStringLiteral("Button1"));
+    m_ok->setIcon(QIcon(QStringLiteral(":/art/view_ok.png")));
+    m_ok->setText(QStringLiteral("　ＯＫ　"));
+    m_ok->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_ok->setAutoRaise(true);
+    m_ok->setFixedSize(65, ToolbarHeight);
+    connect(m_ok, &QToolButton::clicked, this, [this] { Toolbar2_ButtonClick(1); });
+    Toolbar2->addWidget(m_ok);
+}
+
+QToolButton* Form2::button(int index) const
+{
+    return index >= 1 && index <= 7 ? m_buttons[size_t(index)] : nullptr;
+}
+
+void Form2::clearSource()
+{
+    Picture2.fill(QApplication::palette().color(QPalette::Window));
 }
 
 void Form2::Open(Form1* owner)
 {
     Form2 view(owner);
+    view.Form_Load();
+    if (screenshotHook)
+        QTimer::singleShot(500, &view, [&view] { screenshotHook(view); });
+    // A dialog with a parent opens centred on it.
     platform().dialogs->exec(view);
+}
+
+void Form2::Form_Load()
+{
+    trap([&] {
+        setWindowIcon(m_owner->windowIcon());
+        if (m_owner->Text1->currentText().isEmpty())
+            Text1->hide();
+        Kakudai::PrepareEnlargedView(*this);
+        Text1->setText(Kakudai::IconLocation(*m_owner, ClickedItem));
+        // Always the 32 x 32 image first, whatever size the main list shows.
+        Kakudai::LoadSource(*this, m_owner->ImageList1, ClickedItem);
+        Kakudai::StretchToView(*Picture1, Picture2, 32);
+        NowInd = ClickedItem;
+    });
+}
+
+void Form2::Toolbar1_ButtonClick(int index)
+{
+    switch (index) {
+    case 2:
+        trap([&] {
+            if (NowInd > 1) {
+                --NowInd;
+                Kakudai::ShowEnlargedIcon(*this, NowInd);
+            }
+        });
+        break;
+    case 3:
+        trap([&] {
+            if (NowInd < m_owner->ListView1->itemCount()) {
+                ++NowInd;
+                Kakudai::ShowEnlargedIcon(*this, NowInd);
+            }
+        });
+        break;
+    case 5:
+    case 6: {
+        // Called directly, the handler presses its button as a click would.
+        m_buttons[size_t(index)]->setChecked(true);
+        const bool large = index == 5;
+        trap([&] {
+            Picture1->clear();
+            Kakudai::LoadSource(*this, large ? m_owner->ImageList1 : m_owner->ImageList2, NowInd);
+            Kakudai::StretchToView(*Picture1, Picture2, large ? 32 : 16);
+        });
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Form2::Toolbar2_ButtonClick(int)
+{
+    trap([&] { close(); });
 }
 
 } // namespace zor
