@@ -1,0 +1,353 @@
+#include "AppFixture.h"
+
+#include "icons/IcoGet.h"
+#include "platform/iconsource/IconSource.h"
+#include "IconFixtures.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QToolButton>
+#include <QUrl>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zor;
+using zor::test::AppTest;
+namespace fx = zor::iconfixtures;
+
+namespace {
+
+const QString FileMessage = QStringLiteral("このファイルにはアイコンが含まれていませんでした。");
+const QString FolderMessage = QStringLiteral("このフォルダにはアイコンファイルが含まれていません。");
+
+QStringList numbers(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out << QString::number(i);
+    return out;
+}
+
+class OpeningTest : public AppTest {
+protected:
+    QString ico(const QString& name, int seed = 0)
+    {
+        return fx::makeIco(dir.path(), name, {{32, 32, false, seed}, {16, 32, false, seed + 1}});
+    }
+    QString text(const QString& name, const QByteArray& content = "just text\n")
+    {
+        const QString path = dir.path() + "/" + name;
+        fx::writeBytes(path, content);
+        return path;
+    }
+    // Item i shows image i of both lists, in both modes.
+    void expectItemsShowTheirImages()
+    {
+        auto* model = form->ListView1->model();
+        const int shown = form->ListView1->view();
+        for (int mode : {ListView::lvwIcon, ListView::lvwList}) {
+            form->ListView1->setView(mode);
+            const ImageList& list = mode == ListView::lvwIcon ? form->ImageList1 : form->ImageList2;
+            for (int i = 1; i <= form->ListView1->itemCount(); ++i) {
+                const auto deco = model->data(model->index(i - 1, 0), Qt::DecorationRole).value<QPixmap>();
+                ASSERT_EQ(deco.cacheKey(), list.image(i).cacheKey()) << "item " << i;
+            }
+        }
+        form->ListView1->setView(shown);
+    }
+    void expectLoaded(int n)
+    {
+        EXPECT_EQ(itemTexts(), numbers(n));
+        EXPECT_EQ(form->ImageList1.count(), n);
+        EXPECT_EQ(form->ImageList2.count(), n);
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("QEL Tormelia Viewer - [アイコン数：%1]").arg(n));
+        EXPECT_EQ(form->ListView1->selectedIndex(), 0);
+        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+        expectItemsShowTheirImages();
+    }
+};
+
+TEST_F(OpeningTest, SingleFilesListEveryIconInFileOrder)
+{
+    const QString single = ico("one.ico");
+    open(single);
+    expectLoaded(1);
+    EXPECT_TRUE(tp.messages.shown.empty());
+    const QImage expected = iconsource::IconFile(single).image(0, {32, 32}).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(form->ImageList1.image(1).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
+
+    const QString library = fx::makeLibrary(dir.path(), 150, false);
+    open(library);
+    expectLoaded(150);
+
+    const QString icl = fx::makeLibrary(dir.path(), 12, true);
+    form->MHS_Click();
+    open(icl);
+    expectLoaded(12);
+    // The mode chosen last survives the load.
+    EXPECT_TRUE(form->button(6)->isChecked());
+    EXPECT_EQ(form->ListView1->view(), ListView::lvwList);
+
+    EXPECT_EQ(stored("RF0"), icl);
+    EXPECT_EQ(stored("RF1"), library);
+    EXPECT_EQ(stored("RF2"), single);
+    EXPECT_EQ(form->Text1->itemText(0), icl);
+    EXPECT_EQ(form->RF[1]->text(), library);
+    EXPECT_EQ(form->Text1->currentText(), icl);
+}
+
+TEST_F(OpeningTest, FilesWithoutIconsShowTheMessageAndLeaveAnEmptyList)
+{
+    open(ico("keep.ico"));
+    const QString title = form->windowTitle();
+    for (const QString& path : {text("notes.txt"), text("empty.dll", QByteArray())}) {
+        tp.messages.shown.clear();
+        open(path);
+        ASSERT_EQ(tp.messages.shown.size(), 1u) << path.toStdString();
+        EXPECT_EQ(tp.messages.shown[0].text, FileMessage);
+        EXPECT_EQ(tp.messages.shown[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(form->ListView1->itemCount(), 0);
+        EXPECT_EQ(form->windowTitle(), title);
+        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(stored("RF0"), dir.path() + "/keep.ico");
+    }
+}
+
+TEST_F(OpeningTest, PathsThatAreNothingLeaveTheListAlone)
+{
+    open(ico("keep.ico"));
+    const QString fifo = dir.path() + "/pipe.ico";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    for (const QString& path : {QString(), dir.path() + "/missing.ico", QStringLiteral("\"") + dir.path() + "/keep.ico\"", fifo}) {
+        open(path);
+        EXPECT_EQ(itemTexts(), QStringList{"0"}) << path.toStdString();
+        EXPECT_TRUE(tp.messages.shown.empty());
+    }
+    EXPECT_EQ(Form1::PathKind(""), 0);
+    EXPECT_EQ(Form1::PathKind(dir.path()), 2);
+    EXPECT_EQ(Form1::PathKind(fifo), 1);
+    EXPECT_FALSE(Form1::CanOpenFile(fifo));
+}
+
+TEST_F(OpeningTest, UnreadableFilesAndFoldersAreRefusedQuietly)
+{
+    // Permissions mean nothing to root, so the check runs as an unprivileged user.
+    QDir(dir.path()).mkdir("locked");
+    const QString lockedDir = dir.path() + "/locked";
+    const QString lockedFile = ico("secret.ico");
+    ico("locked/inside.ico");
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(lockedFile).constData(), 0000);
+    ::chmod(QFile::encodeName(lockedDir).constData(), 0311);   // may be entered, not listed
+    open(ico("keep.ico", 3));
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        if (Form1::CanOpenFile(lockedFile))
+            _exit(4);
+        open(lockedFile);
+        open(lockedDir);
+        const bool unchanged = itemTexts() == QStringList{"0"} && tp.messages.shown.empty();
+        _exit(unchanged ? 0 : 5);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(OpeningTest, FoldersListTheirIconFilesByNameIgnoringCase)
+{
+    QDir(dir.path()).mkdir("set");
+    const QString set = dir.path() + "/set";
+    fx::makeIco(set, "b.ico", {{32, 32, false, 1}});
+    fx::makeIco(set, "A.ICO", {{32, 32, false, 2}});
+    fx::makeIco(set, "c.cur", {{32, 32, false, 3}}, true);
+    fx::writeBytes(set + "/d.icl", fx::neLibrary({fx::readBytes(fx::makeIco(dir.path(), "x.ico", {{32, 32, false, 4}}))}));
+    fx::writeBytes(set + "/e.dll", QByteArray("MZ"));
+    fx::writeBytes(set + "/.hidden.ico", fx::readBytes(set + "/b.ico"));
+    QDir(set).mkdir("sub.ico");
+    open(set);
+    EXPECT_EQ(itemTexts(), (QStringList{"A.ICO", "b.ico", "c.cur", "d.icl"}));
+    EXPECT_EQ(form->windowTitle(), "QEL Tormelia Viewer - [アイコン数：4]");
+    expectItemsShowTheirImages();
+    EXPECT_EQ(stored("RF0"), set);
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(OpeningTest, FolderWithoutIconFilesKeepsTheList)
+{
+    open(ico("keep.ico"));
+    QDir(dir.path()).mkdir("programs");
+    fx::writeBytes(dir.path() + "/programs/a.dll", "MZ");
+    fx::writeBytes(dir.path() + "/programs/b.exe", "MZ");
+    open(dir.path() + "/programs");
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, FolderMessage);
+    EXPECT_EQ(tp.messages.shown[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+}
+
+TEST_F(OpeningTest, DamagedFileInAFolderGetsThePlaceholderAndTheScanGoesOn)
+{
+    QDir(dir.path()).mkdir("mixed");
+    const QString mixed = dir.path() + "/mixed";
+    fx::makeIco(mixed, "a.ico", {{32, 32, false, 1}});
+    QByteArray broken = fx::readBytes(fx::makeIco(dir.path(), "src.ico", {{32, 32, false, 2}}));
+    broken.truncate(30);
+    fx::writeBytes(mixed + "/b.ico", broken);
+    fx::writeBytes(mixed + "/c.ico", "not an icon at all");
+    fx::makeIco(mixed, "d.ico", {{32, 32, false, 3}});
+    open(mixed);
+    EXPECT_EQ(itemTexts(), (QStringList{"a.ico", "b.ico", "c.ico", "d.ico"}));
+    const QImage placeholder = IcoGet::BrokenIcon(32).toImage();
+    EXPECT_EQ(form->ImageList1.image(2).toImage(), placeholder);
+    EXPECT_EQ(form->ImageList1.image(3).toImage(), placeholder);
+    EXPECT_NE(form->ImageList1.image(4).toImage(), placeholder);
+    EXPECT_EQ(form->ImageList2.image(2).toImage(), IcoGet::BrokenIcon(16).toImage());
+}
+
+TEST_F(OpeningTest, RecentEntriesRotateOnlyForNewPathsAndNeverTouchFavourites)
+{
+    for (int i = 4; i < 8; ++i)
+        store(QStringLiteral("RF%1").arg(i), QStringLiteral("/fav/%1").arg(i));
+    const QString a = ico("a.ico"), b = ico("b.ico"), c = ico("c.ico"), d = ico("d.ico"), e = ico("e.ico");
+    for (const QString& p : {a, b, c, d})
+        open(p);
+    open(b);   // opened again: keeps its place
+    EXPECT_EQ(stored("RF0"), d);
+    EXPECT_EQ(stored("RF2"), b);
+    open(e);
+    EXPECT_EQ(stored("RF0"), e);
+    EXPECT_EQ(stored("RF3"), b);   // a fell out
+    for (int i = 4; i < 8; ++i)
+        EXPECT_EQ(stored(QStringLiteral("RF%1").arg(i)), QStringLiteral("/fav/%1").arg(i));
+    EXPECT_EQ(form->Text1->count(), 8);
+    EXPECT_EQ(form->RF[7]->text(), "/fav/7");
+
+    // Names that would be patterns are compared as they are.
+    QDir(dir.path()).mkdir("*");
+    const QString bracket = ico("[1].ico");
+    const QString star = fx::makeIco(dir.path() + "/*", "x?.ico", {{32, 32, false, 5}});
+    open(bracket);
+    open(bracket);
+    open(star);
+    open(b);
+    EXPECT_EQ(stored("RF0"), b);
+    EXPECT_EQ(stored("RF1"), star);
+    EXPECT_EQ(stored("RF2"), bracket);
+    EXPECT_EQ(stored("RF3"), e);
+}
+
+TEST_F(OpeningTest, EveryWayInEndsInThePathBox)
+{
+    const QString a = ico("a.ico");
+    const QString b = ico("b.ico");
+
+    tp.files.fileAnswers = {a};
+    form->MFOpen->trigger();
+    EXPECT_EQ(form->Text1->currentText(), a);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+    ASSERT_EQ(tp.files.filters.size(), 1u);
+    EXPECT_EQ(tp.files.filters[0],
+              "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
+
+    // Cancelled: the dialog's previous file is opened again.
+    form->FormatList();
+    form->Toolbar1_ButtonClick(1);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+
+    tp.files.folderAnswers = {dir.path()};
+    form->Toolbar1_ButtonMenuClick(2);
+    EXPECT_EQ(tp.files.titles, std::vector<QString>{"フォルダを開く"});
+    EXPECT_EQ(itemTexts(), (QStringList{"a.ico", "b.ico"}));
+
+    // Cancelling the folder browser empties the path box and keeps the list.
+    form->MFFoldOpen->trigger();
+    EXPECT_EQ(form->Text1->currentText(), "");
+    EXPECT_EQ(form->ListView1->itemCount(), 2);
+
+    // A stored slot, not its caption; an empty slot does nothing.
+    store("RF6", b);
+    form->RF[6]->setText("something else");
+    form->RF[6]->trigger();
+    EXPECT_EQ(form->Text1->currentText(), b);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+    form->RF_Click(5);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+
+    // Typing and Enter; button 3.
+    form->Text1->setEditText(dir.path());
+    form->Text1_KeyDown(13);
+    EXPECT_EQ(form->ListView1->itemCount(), 2);
+    form->Text1->setEditText(a);
+    form->Text1_KeyDown(65);
+    EXPECT_EQ(form->ListView1->itemCount(), 2);
+    form->Toolbar1_ButtonClick(3);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+}
+
+TEST_F(OpeningTest, DropsOpenTheFirstPathAndStartOneInstancePerFurtherPath)
+{
+    const QString a = ico("a.ico"), b = ico("b b.ico"), c = ico("c.ico");
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(c)});
+    EXPECT_TRUE(form->ListView1_OLEDragOver(&files));
+    form->ListView1_OLEDragDrop(&files);
+    EXPECT_EQ(form->Text1->currentText(), a);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+    ASSERT_EQ(tp.starter.calls.size(), 2u);
+    EXPECT_EQ(tp.starter.calls[0].program, "/opt/zor/zor");
+    EXPECT_EQ(tp.starter.calls[0].arguments, QStringList{b});
+    EXPECT_EQ(tp.starter.calls[1].arguments, QStringList{c});
+
+    QMimeData words;
+    words.setText("hello");
+    EXPECT_FALSE(form->ListView1_OLEDragOver(&words));
+    form->ListView1_OLEDragDrop(&words);
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, FileMessage);
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+}
+
+TEST_F(OpeningTest, FormatListEmptiesEverythingAndShowsTheBusyPointer)
+{
+    open(ico("a.ico"));
+    form->ListView1_ItemClick(1);
+    EXPECT_EQ(form->ClickedItem, 1);
+    form->ListView1->selectItem(1);
+    form->FormatList();
+    EXPECT_EQ(form->ListView1->itemCount(), 0);
+    EXPECT_EQ(form->ImageList1.count(), 0);
+    EXPECT_EQ(form->ImageList2.count(), 0);
+    EXPECT_EQ(form->ClickedItem, 0);
+    EXPECT_EQ(form->cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(form->ListView1->cursor().shape(), Qt::WaitCursor);
+    form->Atoshori();
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(form->windowTitle(), "QEL Tormelia Viewer - [アイコン数：0]");
+}
+
+TEST_F(OpeningTest, StartUpOpensTheCommandLinePathAndKeepsEightLines)
+{
+    markStartedBefore();
+    const QString a = ico("a.ico");
+    store("RF5", "/fav/5");
+    tp.identity.args = {a};
+    form->Form_Load();
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+    ASSERT_EQ(form->Text1->count(), 8);
+    EXPECT_EQ(form->Text1->itemText(0), a);
+    EXPECT_EQ(form->Text1->itemText(5), "/fav/5");
+    EXPECT_EQ(form->Text1->currentText(), a);
+}
+
+} // namespace
