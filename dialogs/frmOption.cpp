@@ -2,23 +2,135 @@
 
 #include "app/Form1.h"
 #include "platform/Platform.h"
+#include "settings/ClsZOR.h"
+#include "shell/Associations.h"
+#include "shell/ControlPanel.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
+#include <QToolButton>
 
 namespace zor {
+
+namespace {
+
+const QString DialogFont = QStringLiteral("ＭＳ Ｐゴシック");
+
+// Option1 by index: caption, colour code and place in Frame2.
+struct ColourOption {
+    const char* caption;
+    int code;
+    QPoint pos;
+};
+const ColourOption ColourOptions[6] = {
+    {"グレイ", 1, {80, 16}},   {"グリーン", 2, {148, 16}}, {"ピンク", 3, {12, 60}},
+    {"ｽﾀﾝﾀﾞｰﾄﾞ", 0, {12, 16}}, {"ブルー", 4, {80, 60}},   {"イエロー", 5, {148, 60}},
+};
+
+// Command1 by index (the association buttons' order): place and description.
+struct AssociationRow {
+    QPoint pos;
+    const char* description;
+    const char* how;
+};
+const char* const ByDoubleClick = "ダブルクリックで起動します。";
+const char* const ByContextMenu = "右クリックのコンテキストメニューから起動するようになります。";
+const AssociationRow AssociationRows[AssociationButtonCount] = {
+    {{16, 96},
+     "アイコンライブラリファイルです。アイコン集などはこの形式で配布されることが多い（特に海外では）ので関連付けることをおすすめします。",
+     ByDoubleClick},
+    {{128, 96},
+     "ダイナミックリンクライブラリファイルです。アイコン集の配布などに使われるほか、shell32.dllなどのようにWindowsのシステムファイルの中にもアイコンをたくさん含むものがあります。",
+     ByDoubleClick},
+    {{240, 96}, "アイコンファイルです。ちょっと拡大表示してみたいときなどに便利です。", ByContextMenu},
+    {{352, 96},
+     "フォルダを開くと中身のアイコンファイルを全て表示します。アイコン形式で配布されているアイコン集をみるのに便利です。",
+     ByContextMenu},
+    {{128, 144}, "コントロールパネルアプレットのファイルです。", ByContextMenu},
+};
+
+// Command4 by index: caption, y and launcher row.
+struct ShortcutRow {
+    const char* caption;
+    int y;
+    int code;
+};
+const ShortcutRow ShortcutRows[4] = {
+    {"ｺﾝﾄﾛｰﾙﾊﾟﾈﾙの画面を開く", 96, 2},
+    {"ｺﾝﾄﾛｰﾙﾊﾟﾈﾙを開く", 60, 0},
+    {"ﾌｫﾙﾀﾞｵﾌﾟｼｮﾝを開く", 132, 1},
+    {"ﾃﾞｽｸﾄｯﾌﾟﾃｰﾏを開く", 168, 11},
+};
+
+QPushButton* plainButton(const QString& caption, QWidget* parent, const QRect& r)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setGeometry(r);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+int frmOption::ColorCodeOf(int index) { return index >= 0 && index < 6 ? ColourOptions[index].code : -1; }
+
+int frmOption::OptionIndexOf(int code)
+{
+    for (int i = 0; i < 6; ++i)
+        if (ColourOptions[i].code == code)
+            return i;
+    return -1;
+}
+
+QString frmOption::AssociationDescription(int index)
+{
+    if (index < 0 || index >= AssociationButtonCount)
+        return {};
+    const AssociationRow& row = AssociationRows[index];
+    return QString::fromUtf8(row.description) + QLatin1Char('\n') + QString::fromUtf8(row.how);
+}
+
+int frmOption::LauncherCodeOf(int index) { return index >= 0 && index < 4 ? ShortcutRows[index].code : -1; }
 
 frmOption::frmOption(Form1* owner) : QDialog(owner), m_owner(owner)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
     setFixedSize(468, 389);
+    setFont(QFont(DialogFont, 9));
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(4, 68, 457, 289);
-    for (const char* caption : {"オプション", "関連づけ", "便利な機能"})
-        SSTab1->addTab(new QWidget(SSTab1), QString::fromUtf8(caption));
+    SSTab1->setFont(QFont(DialogFont, 9));
+    SSTab1->tabBar()->setFont(QFont(DialogFont, 9));
+    int i = 0;
+    for (const char* caption : {"オプション", "関連づけ", "便利な機能"}) {
+        // The controls are placed relative to the whole tab control, tab row included,
+        // while a page starts below the row: each page carries a canvas the size of the
+        // tab control, shifted back whenever the pages move.
+        auto* tabPage = new QWidget;
+        auto* canvas = new QWidget(tabPage);
+        canvas->setObjectName(QStringLiteral("SSTab1_canvas%1").arg(i));
+        canvas->setGeometry(0, 0, SSTab1->width(), SSTab1->height());
+        m_pages[size_t(i++)] = canvas;
+        SSTab1->addTab(tabPage, QString::fromUtf8(caption));
+    }
+    if (auto* stack = SSTab1->findChild<QStackedWidget*>())
+        stack->installEventFilter(this);
+    buildOptionsTab(m_pages[0]);
+    buildAssociationsTab(m_pages[1]);
+    buildShortcutsTab(m_pages[2]);
 
     Command2 = new QPushButton(QStringLiteral("OK"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
@@ -32,6 +144,91 @@ frmOption::frmOption(Form1* owner) : QDialog(owner), m_owner(owner)
     }
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+}
+
+void frmOption::buildOptionsTab(QWidget* page)
+{
+    Frame1 = new QGroupBox(QStringLiteral("起動設定"), page);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(8, 28, 213, 105);
+    const char* switches[3] = {"前回の位置を復元する", "前回のサイズを復元する", "前回のアイコンのサイズを復元する"};
+    for (int k = 0; k < 3; ++k) {
+        Check1[size_t(k)] = new QCheckBox(QString::fromUtf8(switches[k]), Frame1);
+        Check1[size_t(k)]->setObjectName(QStringLiteral("Check1_%1").arg(k));
+        Check1[size_t(k)]->setGeometry(8, 16 + 24 * k, 201, 13);
+    }
+
+    Frame2 = new QGroupBox(QStringLiteral("ツールバーのアイコン"), page);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(228, 28, 221, 105);
+    m_colours = new QButtonGroup(this);
+    m_colours->setExclusive(true);
+    for (int k = 0; k < 6; ++k) {
+        const ColourOption& o = ColourOptions[k];
+        auto* b = new QToolButton(Frame2);
+        b->setObjectName(QStringLiteral("Option1_%1").arg(k));
+        b->setText(QString::fromUtf8(o.caption));
+        b->setIcon(QIcon(QStringLiteral(":/art/sample%1.png").arg(o.code)));
+        b->setIconSize(QSize(16, 16));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setCheckable(true);
+        b->setGeometry(QRect(o.pos, QSize(61, 37)));
+        m_colours->addButton(b, k);
+        Option1[size_t(k)] = b;
+    }
+    connect(m_colours, &QButtonGroup::idClicked, this, [this](int k) { Option1_Click(k); });
+
+    Frame3 = new QGroupBox(QStringLiteral("よく開くファイル　４つまで登録できます。"), page);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Frame3->setGeometry(8, 140, 441, 105);
+    for (int k = 0; k < 4; ++k) {
+        auto* t = new QLineEdit(Frame3);
+        t->setObjectName(QStringLiteral("Text2_%1").arg(k));
+        t->setReadOnly(true);
+        t->setGeometry(8, 20 + 20 * k, 369, 18);
+        Text2[size_t(k)] = t;
+        QPushButton* b = plainButton(QStringLiteral("..."), Frame3, QRect(388, 20 + 20 * k, 29, 17));
+        b->setObjectName(QStringLiteral("Command6_%1").arg(k));
+        connect(b, &QPushButton::clicked, this, [this, k] { Command6_Click(k); });
+        Command6[size_t(k)] = b;
+    }
+}
+
+void frmOption::buildAssociationsTab(QWidget* page)
+{
+    Label1 = new QLabel(
+        QStringLiteral("関連づけたいァイル形式のボタンを押すと、ダブルクリックしたときもしくは右クリックのコンテキストメニューから"
+                       "QEL TORMELIA VIEWERが起動します。また、ボタンの上にマウスポインタを重ねるとそのァイル形式の説明が表示されます。"),
+        page);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(12, 36, 437, 45);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    for (int k = 0; k < AssociationButtonCount; ++k) {
+        QPushButton* b = plainButton(AssociationCaption(k), page, QRect(AssociationRows[k].pos, QSize(85, 25)));
+        b->setObjectName(QStringLiteral("Command1_%1").arg(k));
+        b->setMouseTracking(true);
+        b->installEventFilter(this);
+        connect(b, &QPushButton::clicked, this, [this, k] { Command1_Click(k); });
+        Command1[size_t(k)] = b;
+    }
+
+    Text1 = new QPlainTextEdit(page);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setGeometry(16, 208, 425, 65);
+}
+
+void frmOption::buildShortcutsTab(QWidget* page)
+{
+    for (int k = 0; k < 4; ++k) {
+        const ShortcutRow& row = ShortcutRows[k];
+        QPushButton* b = plainButton(QString::fromUtf8(row.caption), page, QRect(28, row.y, 165, 25));
+        b->setObjectName(QStringLiteral("Command4_%1").arg(k));
+        connect(b, &QPushButton::clicked, this, [this, k] { Command4_Click(k); });
+        Command4[size_t(k)] = b;
+    }
 }
 
 void frmOption::Open(Form1* owner, int tab)
@@ -48,17 +245,115 @@ void frmOption::Form_Load()
         setWindowTitle(ProgramTitle);
         if (m_owner)
             setWindowIcon(m_owner->windowIcon());
+        ClsZOR z;
+        if (z.RePos())
+            Check1[0]->setChecked(true);
+        if (z.ReSize())
+            Check1[1]->setChecked(true);
+        if (z.ReIconSize())
+            Check1[2]->setChecked(true);
+        SelectedToolBarColor = z.ToolBarColor();
+        const int index = OptionIndexOf(SelectedToolBarColor);
+        if (index >= 0)
+            Option1[size_t(index)]->setChecked(true);
+        for (int k = 0; k < 4; ++k)
+            Text2[size_t(k)]->setText(z.GetRFile(qint16(4 + k)));
+    });
+}
+
+void frmOption::Option1_Click(int index)
+{
+    trap([&] {
+        if (index >= 0 && index < 6)
+            SelectedToolBarColor = qint16(ColourOptions[index].code);
+    });
+}
+
+void frmOption::Command1_Click(int index)
+{
+    trap([&] { RegisterAssociation(index, this); });
+}
+
+void frmOption::Command1_MouseMove(int index)
+{
+    trap([&] {
+        if (index >= 0 && index < AssociationButtonCount)
+            Text1->setPlainText(AssociationDescription(index));
+    });
+}
+
+void frmOption::Command4_Click(int index)
+{
+    trap([&] {
+        int style = 1;
+        LaunchControlPanel(LauncherCodeOf(index), style);
+    });
+}
+
+void frmOption::Command6_Click(int index)
+{
+    trap([&] {
+        if (index < 0 || index >= 4)
+            return;
+        // A cancelled browse keeps what the row held.
+        if (const auto file = platform().files->openFile(this, FavouriteFilter))
+            Text2[size_t(index)]->setText(*file);
     });
 }
 
 void frmOption::Command2_Click()
 {
-    trap([&] { accept(); });
+    trap([&] {
+        ClsZOR z;
+        z.RePos(Check1[0]->isChecked());
+        z.ReSize(Check1[1]->isChecked());
+        z.ReIconSize(Check1[2]->isChecked());
+        // A stored code outside 0-5 goes back unchanged; the toolbar shows scheme 0 for it.
+        z.ToolBarColor(SelectedToolBarColor);
+        if (m_owner)
+            m_owner->setHotImageList(SelectedToolBarColor);
+        for (int k = 0; k < 4; ++k)
+            z.SetRFile(qint16(4 + k), Text2[size_t(k)]->text());
+        accept();
+    });
 }
 
 void frmOption::Command3_Click()
 {
     trap([&] { reject(); });
+}
+
+void frmOption::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/art/banner.png")));
+    p.setPen(QColor(0, 0, 255));
+    p.drawLine(0, 60, width() - 1, 60);
+}
+
+void frmOption::keyPressEvent(QKeyEvent* e)
+{
+    // Neither OK nor キャンセル is the cancel button: Escape does nothing.
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+bool frmOption::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == SSTab1->findChild<QStackedWidget*>() && (e->type() == QEvent::Move || e->type() == QEvent::Resize)) {
+        for (int k = 0; k < SSTab1->count(); ++k) {
+            QWidget* tabPage = SSTab1->widget(k);
+            m_pages[size_t(k)]->move(-tabPage->mapTo(SSTab1, QPoint(0, 0)));
+        }
+    } else if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
+        for (int k = 0; k < AssociationButtonCount; ++k)
+            if (watched == Command1[size_t(k)])
+                Command1_MouseMove(k);
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 } // namespace zor
