@@ -103,4 +103,15 @@ void MimeAppsList::append(const QString& group, const QString& mimeType, const Q
     setEntries(group, mimeType, apps);
 }
 
+void MimeAppsList::remove(const QString& group, const QString& mimeType, const QString& app)
+{
+    QStringList apps = entries(group, mimeType);
+    if (!apps.removeAll(app))
+        return;
+    if (apps.isEmpty())
+        m_lines.removeAt(entryLine(group, mimeType));
+    else
+        setEntries(group, mimeType, apps);
+}
+
 } // namespace zor

@@ -17,9 +17,12 @@ public:
     void putFirst(const QString& group, const QString& mimeType, const QString& app);
     // Appends app when the list does not hold it yet.
     void append(const QString& group, const QString& mimeType, const QString& app);
+    // Takes app out of the list; an emptied list loses its line.
+    void remove(const QString& group, const QString& mimeType, const QString& app);
 
     static inline const QString Defaults = QStringLiteral("Default Applications");
     static inline const QString Added = QStringLiteral("Added Associations");
+    static inline const QString Removed = QStringLiteral("Removed Associations");
 
 private:
     int groupStart(const QString& group) const;   // index of the header line, -1 = none

@@ -354,6 +354,8 @@ void RealDesktop::updateMimeApps(const QString& mimeType, bool makeDefault)
         }
     }
     list.append(MimeAppsList::Added, mimeType, DesktopFile);
+    // Pressing the button again undoes an earlier "remove from this list" by the user.
+    list.remove(MimeAppsList::Removed, mimeType, DesktopFile);
     writeIfChanged(file, list.text().toUtf8());
 }
 

@@ -121,7 +121,8 @@ TEST_F(FreedesktopTest, IcoIsOnlyAddedAndThePreviousDefaultStays)
     writeText(mimeApps(), QStringLiteral("# mine\n[Default Applications]\ntext/plain=viewer.desktop;\n"
                                          "image/vnd.microsoft.icon=viewer.desktop;\n\n"
                                          "[Added Associations]\nimage/vnd.microsoft.icon=viewer.desktop;\n\n"
-                                         "[Removed Associations]\nimage/png=zor.desktop;\n"));
+                                         "[Removed Associations]\nimage/png=zor.desktop;\n"
+                                         "application/x-ms-dll=other.desktop;zor.desktop;\n"));
     RegisterAssociation(AssociationButton::Ico, nullptr);
     RegisterAssociation(AssociationButton::Dll, nullptr);
     EXPECT_EQ(defaultFor(ico), QStringLiteral("viewer.desktop"));
@@ -129,7 +130,8 @@ TEST_F(FreedesktopTest, IcoIsOnlyAddedAndThePreviousDefaultStays)
     const MimeAppsList list(readText(mimeApps()));
     EXPECT_EQ(list.entries(MimeAppsList::Added, ico), (QStringList{QStringLiteral("viewer.desktop"), QStringLiteral("zor.desktop")}));
     EXPECT_EQ(list.entries(MimeAppsList::Defaults, QStringLiteral("text/plain")), QStringList{QStringLiteral("viewer.desktop")});
-    EXPECT_EQ(list.entries(QStringLiteral("Removed Associations"), QStringLiteral("image/png")), QStringList{QStringLiteral("zor.desktop")});
+    EXPECT_EQ(list.entries(MimeAppsList::Removed, QStringLiteral("image/png")), QStringList{QStringLiteral("zor.desktop")});
+    EXPECT_EQ(list.entries(MimeAppsList::Removed, QStringLiteral("application/x-ms-dll")), QStringList{QStringLiteral("other.desktop")});
     EXPECT_TRUE(readText(mimeApps()).startsWith(QStringLiteral("# mine\n")));
     const QString entry = readText(desktopEntry());
     EXPECT_TRUE(entry.contains(QStringLiteral("\nMimeType=image/vnd.microsoft.icon;application/x-ms-dll;\n"))) << entry.toStdString();
@@ -226,6 +228,8 @@ TEST(MimeAppsListTest, EditsKeepEverythingElse)
     list.append(MimeAppsList::Added, QStringLiteral("c/d"), QStringLiteral("zor.desktop"));
     list.putFirst(MimeAppsList::Defaults, QStringLiteral("a/b"), QStringLiteral("zor.desktop"));
     list.putFirst(MimeAppsList::Defaults, QStringLiteral("a/b"), QStringLiteral("x.desktop"));
+    list.remove(MimeAppsList::Added, QStringLiteral("c/d"), QStringLiteral("zor.desktop"));
+    list.append(MimeAppsList::Added, QStringLiteral("c/d"), QStringLiteral("zor.desktop"));
     EXPECT_EQ(list.text(), QStringLiteral("[Added Associations]\na/b=x.desktop;y.desktop;zor.desktop;\n# note\nc/d=zor.desktop;\n\n"
                                           "[Other]\nkey=value\n\n[Default Applications]\na/b=x.desktop;zor.desktop;\n"));
 }
