@@ -7,6 +7,8 @@
 #include "platform/iconsource/IconSource.h"
 #include "settings/ClsZOR.h"
 #include "settings/QELREG.h"
+#include "shell/ExeExeExe.h"
+#include "shell/Wallpaper.h"
 #include "viewer/Form2.h"
 
 #include <QAction>
@@ -679,7 +681,7 @@ void Form1::ListView1_MouseUp(Qt::MouseButton button, QPoint pos)
 
 void Form1::MFSetWall_Click()
 {
-    trap([&] { /* wired with the wallpaper command */ });
+    trap([&] { SetWallpaperFromList(this, *ListView1, ImageList1, ImageList2); });
 }
 
 void Form1::openOptions(int tab)
@@ -693,7 +695,7 @@ void Form1::MVUseful_Click() { trap([&] { openOptions(2); }); }
 
 void Form1::MHHelp_Click()
 {
-    trap([&] { /* wired with the launchers */ });
+    trap([&] { ShellOpen(ProgramFolder + QStringLiteral("/zor.chm"), 9, this); });
 }
 
 void Form1::ver_Click()

@@ -108,7 +108,10 @@ void ListView::setView(int mode)
 void ListView::applyView()
 {
     const bool large = m_view == lvwIcon;
-    m_model.reset([&] { m_model.large = large; });
+    // Only the pictures change: the items and the selection stay.
+    m_model.large = large;
+    if (itemCount() > 0)
+        Q_EMIT m_model.dataChanged(m_model.index(0), m_model.index(itemCount() - 1), {Qt::DecorationRole});
     if (large) {
         setViewMode(QListView::IconMode);
         setFlow(QListView::LeftToRight);

@@ -1,0 +1,77 @@
+#include "AppFixture.h"
+
+#include "IconFixtures.h"
+
+#include <QAction>
+#include <QFile>
+#include <QDialog>
+#include <QTabWidget>
+
+using namespace zor;
+using zor::test::AppTest;
+namespace fx = zor::iconfixtures;
+
+namespace {
+
+TEST_F(AppTest, WallpaperFromTheMenuAndTheContextMenuIsTheSame)
+{
+    tp.desktop.windowsDir = dir.path() + "/win";
+    form->MFSetWall->trigger();
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, "ファイルが読み込まれていません。\n\nerror plase: Form1.MFSetWall");
+    EXPECT_FALSE(QFile::exists(dir.path() + "/win/kepwall.bmp"));
+
+    open(fx::makeIco(dir.path(), "a.ico", {{32, 32, false, 1}}));
+    form->ListView1->selectItem(1);
+    form->MFSetWall->trigger();
+    ASSERT_EQ(tp.desktop.wallpapers.size(), 1u);
+    const QImage fromMenu(dir.path() + "/win/kepwall.bmp");
+    EXPECT_EQ(fromMenu.size(), QSize(32, 32));
+    form->MPSetWall->trigger();
+    ASSERT_EQ(tp.desktop.wallpapers.size(), 2u);
+    EXPECT_EQ(QImage(dir.path() + "/win/kepwall.bmp"), fromMenu);
+    EXPECT_EQ(tp.desktop.wallpapers[1].path, dir.path() + "/win/kepwall.bmp");
+    EXPECT_TRUE(tp.desktop.wallpapers[1].tiled);
+
+    // Small mode: the 16 x 16 image of the same item; the window is left as it was.
+    form->MHS_Click();
+    form->MPSetWall_Click();
+    EXPECT_EQ(QImage(dir.path() + "/win/kepwall.bmp").size(), QSize(16, 16));
+    EXPECT_EQ(form->ListView1->selectedIndex(), 1);
+    EXPECT_TRUE(form->MHS->isChecked());
+}
+
+TEST_F(AppTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    markStartedBefore();
+    tp.identity.folder = dir.path();
+    form->Form_Load();
+    form->MHHelp->trigger();
+    ASSERT_EQ(tp.shell.documents.size(), 1u);
+    EXPECT_EQ(tp.shell.documents[0].path, dir.path() + "/zor.chm");
+    EXPECT_EQ(tp.shell.documents[0].showCommand, 9);
+    ASSERT_EQ(tp.messages.shown.size(), 1u);   // no help file there
+    EXPECT_EQ(tp.messages.shown[0].text, "エラーが発生しました。");
+
+    fx::writeBytes(dir.path() + "/zor.chm", "ITSF");
+    form->MHHelp_Click();
+    EXPECT_EQ(tp.messages.shown.size(), 1u);
+}
+
+TEST_F(AppTest, OptionsEntriesOpenTheirTabs)
+{
+    std::vector<int> tabs;
+    tp.dialogs.script = [&](QDialog& d) {
+        if (auto* tab = d.findChild<QTabWidget*>("SSTab1"))
+            tabs.push_back(tab->currentIndex());
+        return 0;
+    };
+    form->MVCustom->trigger();
+    form->MVreration->trigger();
+    form->MVUseful->trigger();
+    EXPECT_EQ(tabs, (std::vector<int>{0, 1, 2}));
+    form->ver->trigger();
+    EXPECT_EQ(tp.dialogs.opened.back(), "frmAbout");
+}
+
+} // namespace
