@@ -1,6 +1,7 @@
 #include "app/Screenshot.h"
 
 #include "app/Form1.h"
+#include "viewer/Form2.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -39,6 +40,18 @@ void scheduleScreenshot(Form1& form, const QStringList& arguments)
     const QString view = option(arguments, QStringLiteral("--shot-view"));
     if (view == QLatin1String("small"))
         form.MHS_Click();
+    if (option(arguments, QStringLiteral("--shot-dialog")) == QLatin1String("enlarged")) {
+        // The enlarged view of the first icon, grabbed once it is on screen.
+        Form2::screenshotHook = [file](Form2& v) {
+            grabTo(&v, file);
+            QApplication::quit();
+        };
+        QTimer::singleShot(800, &form, [&form] {
+            form.ClickedItem = 1;
+            form.ListView1_DblClick();
+        });
+        return;
+    }
     QTimer::singleShot(800, &form, [&form, file] {
         grabTo(&form, file);
         QApplication::quit();

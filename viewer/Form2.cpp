@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -18,6 +20,35 @@ std::function<void(Form2&)> Form2::screenshotHook;
 
 namespace {
 constexpr int ToolbarHeight = 22;   // 330 twips
+
+// A tool button with its glyph and caption side by side in 65 pixels. The style's own
+// label would add margins and cut the caption to "...", so the label is drawn here.
+class CaptionButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter p(this);
+        QStyleOptionToolButton opt;
+        initStyleOption(&opt);
+        opt.text.clear();
+        opt.icon = QIcon();
+        p.drawComplexControl(QStyle::CC_ToolButton, opt);
+
+        const QSize glyph = iconSize();
+        const int gap = 2;
+        const int wide = glyph.width() + gap + fontMetrics().horizontalAdvance(text());
+        const int x = std::max(0, (width() - wide) / 2);
+        const bool down = opt.state & QStyle::State_Sunken;
+        const QPoint shift = down ? QPoint(1, 1) : QPoint();
+        icon().paint(&p, QRect(QPoint(x, (height() - glyph.height()) / 2) + shift, glyph),
+                     Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        p.drawText(QRect(x + glyph.width() + gap, 0, width(), height()).translated(shift),
+                   Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+};
 
 QToolBar* makeToolbar(QWidget* parent, const QString& name)
 {
@@ -100,17 +131,19 @@ void Form2::buildToolbars()
     }
     m_buttons[5]->setChecked(true);
 
-    Toolbar2 = makeToolbar(this, QStringLiteral("Toolbar2"));
+    // One button filling its bar: a QToolBar would keep margins and push it into its overflow menu.
+    Toolbar2 = new QWidget(this);
+    Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
     Toolbar2->setGeometry(320, 432, 65, ToolbarHeight);   // 4800, 6480; 975 x 330 twips
-    m_ok = new QToolButton(Toolbar2);
+    m_ok = new CaptionButton(Toolbar2);
     m_ok->setObjectName(QStringLiteral("Button1"));
     m_ok->setIcon(QIcon(QStringLiteral(":/art/view_ok.png")));
     m_ok->setText(QStringLiteral("　ＯＫ　"));
     m_ok->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_ok->setAutoRaise(true);
-    m_ok->setFixedSize(65, ToolbarHeight);
+    m_ok->setIconSize(QSize(16, 16));
+    m_ok->setGeometry(0, 0, 65, ToolbarHeight);
     connect(m_ok, &QToolButton::clicked, this, [this] { Toolbar2_ButtonClick(1); });
-    Toolbar2->addWidget(m_ok);
 }
 
 QToolButton* Form2::button(int index) const
@@ -141,6 +174,7 @@ void Form2::Form_Load()
             Text1->hide();
         Kakudai::PrepareEnlargedView(*this);
         Text1->setText(Kakudai::IconLocation(*m_owner, ClickedItem));
+        Text1->setCursorPosition(0);
         // Always the 32 x 32 image first, whatever size the main list shows.
         Kakudai::LoadSource(*this, m_owner->ImageList1, ClickedItem);
         Kakudai::StretchToView(*Picture1, Picture2, 32);

@@ -39,7 +39,7 @@ public:
     QLineEdit* Text1 = nullptr;
     PictureBox* Picture1 = nullptr;
     QImage Picture2;               // source buffer: the unscaled image at its top-left
-    QToolBar* Toolbar2 = nullptr;
+    QWidget* Toolbar2 = nullptr;
 
     int ClickedItem = 0;           // the main list's item the view was opened for
     qint32 NowInd = 0;             // 1-based index of the icon shown

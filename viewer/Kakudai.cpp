@@ -71,6 +71,7 @@ void ShowEnlargedIcon(Form2& view, qint32 index)
     trap([&] {
         const Form1& main = *view.owner();
         view.Text1->setText(IconLocation(main, index));
+        view.Text1->setCursorPosition(0);   // shown from its start, as a text box is
         view.Picture1->clear();
         view.clearSource();
         const bool large = view.button(5)->isChecked();

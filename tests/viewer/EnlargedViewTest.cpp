@@ -90,6 +90,7 @@ TEST_F(ViewerTest, LocationTextOfFolderSources)
     openView([&](Form2& v) {
         EXPECT_EQ(v.Text1->text(), dir.path() + "/b.ico,0");
         EXPECT_FALSE(v.Text1->isHidden());
+        EXPECT_EQ(v.Text1->cursorPosition(), 0);   // shown from the start of the path
         EXPECT_EQ(v.ClickedItem, 2);
         EXPECT_EQ(v.NowInd, 2);
     });
