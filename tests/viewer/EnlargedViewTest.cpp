@@ -72,6 +72,21 @@ TEST_F(ViewerTest, WindowAsDesigned)
     EXPECT_TRUE(opened);
 }
 
+TEST_F(ViewerTest, OpensCentredOnTheMainWindow)
+{
+    openFolder({"a.ico"});
+    form.resize(600, 500);
+    form.move(150, 120);
+    form.show();
+    form.ClickedItem = 1;
+    openView([&](Form2& v) {
+        v.show();
+        const QPoint offset = v.frameGeometry().center() - form.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+        v.close();
+    });
+}
+
 TEST_F(ViewerTest, OkButtonCloses)
 {
     openFolder({"a.ico"});
