@@ -165,6 +165,8 @@ QByteArray neLibrary(const std::vector<QByteArray>& icoFiles)
     const qsizetype nonResident = neAt + entries + 2;
     const QByteArray description("zor test icons");
     const qsizetype headersEnd = nonResident + 1 + description.size() + 2 + 1;
+    if (entries > 0xffff)   // the header addresses its tables with 16 bits
+        throw ToolError("too many resources for an NE image");
 
     // The smallest alignment whose 16-bit offsets still reach the end of the file.
     quint16 shift = 4;

@@ -45,6 +45,7 @@ enum class PeKind { Dll, Exe, Cpl };
 QString makePe(const QString& dir, const QString& name, const QString& rcText, bool pe64, PeKind kind);
 
 // A 16-bit NE icon library holding one icon group per ICO file, in the given order.
+// Its resource table must stay under 64 KB: about 5,400 images in all.
 QByteArray neLibrary(const std::vector<QByteArray>& icoFiles);
 
 // Groups named by `wrestool -l --type=group_icon`, each once whatever its languages.
