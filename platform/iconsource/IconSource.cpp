@@ -59,16 +59,18 @@ int sideOf(int stored) { return stored == 0 ? 256 : stored; }
 // Colour depth of a stored image, from its own header where it has one.
 int depthOf(const GroupEntry& e)
 {
+    // Planes times bits, kept small: hostile fields may hold anything up to 65535 each.
+    auto product = [](int bits, int planes) { return int(qMin<qint64>(qint64(bits) * qMax(planes, 1), 1 << 16)); };
     if (isPng(e.data))
         return 32;
     if (auto size = u32At(e.data, 0); size && *size >= 40) {
         const int planes = u16At(e.data, 12).value_or(1);
         const int bits = u16At(e.data, 14).value_or(0);
         if (bits > 0)
-            return bits * qMax(planes, 1);
+            return product(bits, planes);
     }
     if (e.bitCount > 0)
-        return e.bitCount * qMax(e.planes, 1);
+        return product(e.bitCount, e.planes);
     int depth = 0;
     for (int colors = e.colorCount; colors > 1; colors >>= 1)
         ++depth;
