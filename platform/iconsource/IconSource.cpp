@@ -18,6 +18,11 @@ namespace {
 constexpr quint16 kTypeIcon = 3;
 constexpr quint16 kTypeGroupIcon = 14;
 constexpr int kMaxDecodedSide = 256;
+// Real groups hold a few dozen images; a hostile one repeated in every group must not make
+// a load quadratic.
+constexpr int kMaxGroupEntries = 256;
+// An .ico rebuilt from a group never grows past this, whatever its entries claim.
+constexpr qint64 kMaxIcoBytes = 128 * 1024 * 1024;
 // Files read whole when they cannot be mapped (pipes, some special files) stop here.
 constexpr qint64 kMaxReadBytes = 256 * 1024 * 1024;
 
@@ -306,13 +311,13 @@ void IconFile::Parsed::parsePe(qint64 pe)
         return;
 
     struct Entry { quint32 name, target; };
-    // Entries of the directory at off, cut to what lies inside the resource section.
-    auto entriesAt = [&](quint32 off) {
+    // Entries of the directory at off, at most limit, cut to what lies inside the resource section.
+    auto entriesAt = [&](quint32 off, qint64 limit = 0x20000) {
         std::vector<Entry> out;
         const auto named = u16At(rsrc, qint64(off) + 12), ids = u16At(rsrc, qint64(off) + 14);
         if (!named || !ids)
             return out;
-        const qint64 total = qint64(*named) + *ids;
+        const qint64 total = qMin(qint64(*named) + *ids, limit);
         out.reserve(size_t(qMin<qint64>(total, (rsrc.size() - off) / 8)));
         for (qint64 i = 0; i < total; ++i) {
             const qint64 e = qint64(off) + 16 + i * 8;
@@ -326,7 +331,7 @@ void IconFile::Parsed::parsePe(qint64 pe)
     // A name's data: the first language of its subdirectory (a leaf given directly is taken too).
     auto dataOf = [&](quint32 target) -> QByteArrayView {
         if (target & 0x80000000u) {
-            const auto langs = entriesAt(target & 0x7fffffffu);
+            const auto langs = entriesAt(target & 0x7fffffffu, 1);
             if (langs.empty() || (langs.front().target & 0x80000000u))
                 return {};
             target = langs.front().target;
@@ -443,12 +448,13 @@ std::vector<GroupEntry> IconFile::entries(int index) const
     if (index < 0 || index >= count())
         return out;
     const QByteArrayView dir = d->groups[size_t(index)];
-    const auto n = u16At(dir, 4);
-    if (!n)
+    const auto stored = u16At(dir, 4);
+    if (!stored)
         return out;
     const int entrySize = d->isIcoFile ? 16 : 14;
-    out.reserve(qMin<qsizetype>(*n, dir.size() / entrySize));
-    for (int i = 0; i < *n; ++i) {
+    const int n = qMin<int>(*stored, kMaxGroupEntries);
+    out.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
         const qint64 e = 6 + qint64(i) * entrySize;
         const auto bytes = u32At(dir, e + 8);
         const auto last = u16At(dir, e + entrySize - 2);
@@ -532,7 +538,7 @@ QImage IconFile::image(int index, QSize size) const
 QByteArray IconFile::groupAsIco(int index) const
 {
     const auto list = entries(index);
-    if (list.empty() || list.size() > 0xffff)
+    if (list.empty())
         return {};
     qint64 total = 6 + qint64(list.size()) * 16;
     for (const GroupEntry& e : list) {
@@ -540,7 +546,7 @@ QByteArray IconFile::groupAsIco(int index) const
             return {};
         total += e.data.size();
     }
-    if (total > std::numeric_limits<quint32>::max())
+    if (total > kMaxIcoBytes)
         return {};
 
     QByteArray out(6 + qsizetype(list.size()) * 16, '\0');

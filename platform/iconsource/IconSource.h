@@ -39,7 +39,8 @@ public:
     QImage image(int index, QSize size) const;
     QByteArray groupAsIco(int index) const;
 
-    // The group's entries in stored order; empty for an index out of range.
+    // The group's entries in stored order (the first 256 of a larger one); empty for an
+    // index out of range.
     std::vector<GroupEntry> entries(int index) const;
 
     struct Parsed;

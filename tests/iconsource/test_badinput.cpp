@@ -190,6 +190,16 @@ TEST(BadInput, PeResourceDirectoriesThatLoopOrOverflow)
     put16(counts, root + 14, 0xffff);
     EXPECT_NO_FATAL_FAILURE(readAll(counts));
 
+    // Every name of every type leading to a language directory that claims 131070 entries.
+    QByteArray wide = counts;
+    for (int t = 0; t < types; ++t) {
+        const qsizetype type = root + (get32(good, root + 16 + t * 8 + 4) & 0x7fffffff);
+        const int n = get16(good, type + 12) + get16(good, type + 14);
+        for (int i = 0; i < n; ++i)
+            put32(wide, type + 16 + i * 8 + 4, 0x80000000u);
+    }
+    EXPECT_NO_FATAL_FAILURE(readAll(wide));
+
     QByteArray sections = good;
     put16(sections, get32(good, 0x3c) + 6, 0xffff);
     EXPECT_NO_FATAL_FAILURE(readAll(sections));
