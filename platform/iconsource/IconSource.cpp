@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
 #include <QtEndian>
@@ -403,6 +404,9 @@ void IconFile::Parsed::parseNe(qint64 ne)
 
 IconFile::IconFile(const QString& path)
 {
+    // Only regular files: opening a FIFO would wait for a writer, a device may never end.
+    if (!QFileInfo(path).isFile())
+        return;
     auto parsed = std::make_shared<Parsed>();
     parsed->file = std::make_unique<QFile>(path);
     QFile& file = *parsed->file;

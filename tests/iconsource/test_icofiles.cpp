@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 using namespace zor::iconsource;
 using namespace zor::iconfixtures;
 
@@ -29,6 +31,10 @@ TEST(IcoFile, HoldsOneIconWhateverTheName)
     EXPECT_EQ(countIcons(empty), 0);
     EXPECT_EQ(countIcons(f.path("missing.ico")), 0);
     EXPECT_EQ(countIcons(f.dir.path()), 0);
+    EXPECT_EQ(countIcons("/dev/zero"), 0);
+    const QString fifo = f.path("fifo.ico");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(countIcons(fifo), 0);   // and does not wait for a writer
     EXPECT_TRUE(extractIcons(text, 0, 1).empty());
 }
 
