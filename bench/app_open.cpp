@@ -1,0 +1,106 @@
+// Opening through the main window's path box, from Click to the finished list:
+// a folder of 10,000 .ico files and a 5,000-icon library.
+#include "app/Form1.h"
+#include "platform/RealPlatform.h"
+#include "IconFixtures.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace fx = zor::iconfixtures;
+
+namespace {
+
+QTemporaryDir& workDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Real settings in a throw-away folder, so recording the recent entries costs what it costs.
+void installPlatform()
+{
+    static zor::IniSettingsStore settings(workDir().path() + QStringLiteral("/config"));
+    static zor::QtMessageBoxes messages;
+    static zor::DetachedStarter starter;
+    static zor::ModalDialogRunner dialogs;
+    static zor::ProcessIdentity identity;
+    zor::Platform p;
+    p.settings = &settings;
+    p.messages = &messages;
+    p.starter = &starter;
+    p.dialogs = &dialogs;
+    p.identity = &identity;
+    zor::installPlatform(p);
+}
+
+// Mixed sizes and depths: a handful of real icon files, copied under many names.
+QString iconFolder(int files)
+{
+    const QString folder = workDir().path() + QStringLiteral("/folder%1").arg(files);
+    if (QDir(folder).exists())
+        return folder;
+    QDir().mkpath(folder);
+    const QString src = workDir().path() + QStringLiteral("/src");
+    QDir().mkpath(src);
+    const std::vector<std::vector<fx::IcoImage>> variants = {
+        {{32, 4, false, 1}, {16, 4, false, 2}},
+        {{32, 8, false, 3}},
+        {{48, 24, false, 4}, {32, 24, false, 5}, {16, 24, false, 6}},
+        {{32, 32, false, 7}, {16, 32, false, 8}},
+        {{256, 32, true, 9}, {48, 32, false, 10}},
+        {{16, 1, false, 11}},
+    };
+    std::vector<QByteArray> bytes;
+    for (size_t v = 0; v < variants.size(); ++v)
+        bytes.push_back(fx::readBytes(fx::makeIco(src, QStringLiteral("v%1.ico").arg(v), variants[v])));
+    for (int i = 0; i < files; ++i)
+        fx::writeBytes(folder + QStringLiteral("/icon%1.ico").arg(i, 5, 10, QLatin1Char('0')),
+                       bytes[size_t(i) % bytes.size()]);
+    return folder;
+}
+
+void openThroughThePathBox(benchmark::State& state, const QString& path)
+{
+    installPlatform();
+    zor::Form1 form;
+    form.show();
+    for (auto _ : state) {
+        form.Text1->setEditText(path);
+        form.Text1_Click();
+        QApplication::processEvents();   // the list lays itself out and paints
+        if (form.ListView1->itemCount() == 0)
+            state.SkipWithError("nothing listed");
+    }
+    state.counters["items"] = form.ListView1->itemCount();
+}
+
+void BM_OpenFolderOf10000Icons(benchmark::State& state)
+{
+    openThroughThePathBox(state, iconFolder(10000));
+}
+BENCHMARK(BM_OpenFolderOf10000Icons)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_OpenLibraryOf5000Icons(benchmark::State& state)
+{
+    static const QString library = fx::makeLibrary(workDir().path(), 5000, false);
+    openThroughThePathBox(state, library);
+}
+BENCHMARK(BM_OpenLibraryOf5000Icons)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Q_INIT_RESOURCE(resources);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
