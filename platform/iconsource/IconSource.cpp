@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
+#include <QMutex>
 #include <QtEndian>
 
 #include <bit>
 #include <cstdlib>
+#include <deque>
 #include <limits>
 #include <optional>
 
@@ -223,6 +225,13 @@ struct IconFile::Parsed {
     bool isCursor = false;
     std::vector<QByteArrayView> groups;     // GRPICONDIR data, in directory order
     QHash<quint16, QByteArrayView> icons;   // RT_ICON by id (first language)
+
+    // The last few pictures made. Libraries share images between groups, and a hostile file
+    // can point thousands of groups at one huge image; each is then decoded once.
+    struct Made { const char* data; qsizetype size; QSize wanted; QImage image; };
+    mutable QMutex madeLock;
+    mutable std::deque<Made> made;
+    QImage picture(const GroupEntry& entry, QSize wanted) const;
 
     void parseIco();
     void parseExecutable();
@@ -517,26 +526,51 @@ QImage decodeEntry(const GroupEntry& entry)
     return isPng(entry.data) ? decodePng(entry.data) : decodeDib(entry.data);
 }
 
+QImage IconFile::Parsed::picture(const GroupEntry& entry, QSize wanted) const
+{
+    // Remembered under the wanted size, and the decoded original under an invalid size.
+    constexpr size_t kRemembered = 16;
+    auto recall = [&](QSize size) -> std::optional<QImage> {
+        QMutexLocker lock(&madeLock);
+        for (const Made& m : made)
+            if (m.data == entry.data.data() && m.size == entry.data.size() && m.wanted == size)
+                return m.image;
+        return std::nullopt;
+    };
+    auto remember = [&](QSize size, const QImage& image) {
+        QMutexLocker lock(&madeLock);
+        made.push_front({entry.data.data(), entry.data.size(), size, image});
+        if (made.size() > kRemembered)
+            made.pop_back();
+    };
+    if (auto image = recall(wanted))
+        return *image;
+    QImage original;
+    if (auto image = recall(QSize()))
+        original = *image;
+    else
+        remember(QSize(), original = decodeEntry(entry));
+    QImage image = fitted(original, wanted);
+    if (image.size() != original.size())   // an exact-size image is already remembered
+        remember(wanted, image);
+    return image;
+}
+
 IconPair IconFile::extract(int index, QSize large, QSize small) const
 {
     const auto list = entries(index);
     const int li = chooseEntry(list, large);
     const int si = chooseEntry(list, small);
-    IconPair pair;
     if (li < 0)
-        return pair;
-    const QImage largeImage = decodeEntry(list[size_t(li)]);
-    const QImage smallImage = si == li ? largeImage : decodeEntry(list[size_t(si)]);
-    pair.large = fitted(largeImage, large);
-    pair.small = fitted(smallImage, small);
-    return pair;
+        return {};
+    return {d->picture(list[size_t(li)], large), d->picture(list[size_t(si)], small)};
 }
 
 QImage IconFile::image(int index, QSize size) const
 {
     const auto list = entries(index);
     const int i = chooseEntry(list, size);
-    return i < 0 ? QImage() : fitted(decodeEntry(list[size_t(i)]), size);
+    return i < 0 ? QImage() : d->picture(list[size_t(i)], size);
 }
 
 QByteArray IconFile::groupAsIco(int index) const
