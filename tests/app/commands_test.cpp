@@ -3,7 +3,10 @@
 #include "IconFixtures.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QMenu>
+#include <QTest>
 #include <QDialog>
 #include <QTabWidget>
 
@@ -72,6 +75,37 @@ TEST_F(AppTest, OptionsEntriesOpenTheirTabs)
     EXPECT_EQ(tabs, (std::vector<int>{0, 1, 2}));
     form->ver->trigger();
     EXPECT_EQ(tp.dialogs.opened.back(), "frmAbout");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AppTest, MouseOnTheListClicksOpensAndShowsTheContextMenu)
+{
+    open(fx::makeIco(dir.path(), "a.ico", {{32, 32, false, 1}}));
+    open(dir.path());
+    form->show();
+    QApplication::processEvents();
+    QWidget* surface = form->ListView1->viewport();
+    const QPoint item = form->ListView1->visualRect(form->ListView1->model()->index(0, 0)).center();
+
+    // Empty space: nothing is remembered and the view does not open.
+    QTest::mouseDClick(surface, Qt::LeftButton, {}, QPoint(surface->width() - 5, surface->height() - 5));
+    EXPECT_EQ(form->ClickedItem, 0);
+    EXPECT_TRUE(tp.dialogs.opened.empty());
+
+    QTest::mouseClick(surface, Qt::LeftButton, {}, item);
+    EXPECT_EQ(form->ClickedItem, 1);
+    QTest::mouseDClick(surface, Qt::LeftButton, {}, item);
+    EXPECT_EQ(tp.dialogs.opened, std::vector<QString>{"Form2"});
+
+    form->MHS_Click();
+    QTest::mouseClick(surface, Qt::RightButton, {}, item);
+    EXPECT_TRUE(form->pop->isVisible());
+    EXPECT_TRUE(form->Iconsama->isChecked());
+    EXPECT_FALSE(form->icongig->isChecked());
+    form->pop->close();
 }
 
 } // namespace
