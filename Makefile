@@ -11,7 +11,7 @@ EXTRA_TESTS :=
 
 -include mk/*.mk
 
-.PHONY: all deps configure build run test screenshot clean $(EXTRA_TESTS)
+.PHONY: all deps configure build run test screenshot bench clean $(EXTRA_TESTS)
 
 all: build
 
@@ -51,6 +51,12 @@ screenshot: build
 	mkdir -p $$XDG_CONFIG_HOME/QEL; printf '[QEL%%20Tormelia%%20Viewer]\nVer=89\n' > $$XDG_CONFIG_HOME/QEL/QEL.ini; \
 	xvfb-run -a -s "-screen 0 1024x768x24" ./$(BUILD)/zor --screenshot=$(abspath $(SCREENSHOT)) $(SHOT_ARGS) $(ARGS)
 	@echo "wrote $(SCREENSHOT)"
+
+# Speed and memory figures: every benchmark program, headless.
+bench: build
+	@set -e; tmp=$$(mktemp -d); trap 'rm -rf "$$tmp"' EXIT; \
+	export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data; \
+	for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
 clean:
 	rm -rf $(BUILD)
