@@ -75,7 +75,10 @@ frmAbout::frmAbout(Form1* owner) : QDialog(owner), m_owner(owner)
     Image2->setScaledContents(true);
 
     const QFont big = makeFont(DialogFont, 14.25);
-    lblTitle = label(this, "lblTitle", {92, 4, 375, 27}, Qt::AlignHCenter, makeFont(QStringLiteral("Arial Black"), 14.25));
+    // Arial Black is a face of its own; asking for its weight keeps the look where it is missing.
+    QFont titleFont = makeFont(QStringLiteral("Arial Black"), 14.25);
+    titleFont.setWeight(QFont::Black);
+    lblTitle = label(this, "lblTitle", {92, 4, 375, 27}, Qt::AlignHCenter, titleFont);
     lblTitle->setText(QStringLiteral("APP_TITLE"));
     Label1 = label(this, "Label1", {112, 32, 285, 21}, Qt::AlignHCenter, big);
     Label1->setText(QStringLiteral("© 2026 the zor developers"));

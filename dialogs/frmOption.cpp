@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QToolButton>
 
 namespace zor {
@@ -72,6 +73,59 @@ const ShortcutRow ShortcutRows[4] = {
     {"ﾃﾞｽｸﾄｯﾌﾟﾃｰﾏを開く", 168, 11},
 };
 
+// A frame as the old toolkit drew it: the caption sits on the top border, so that
+// controls placed 16 pixels down lie below it.
+const QString FrameStyle = QStringLiteral(
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0px 1px; }");
+
+// A wrapping label with lines of a fixed height: the text was laid out for three
+// lines in 45 pixels, and the substitute Japanese fonts have a taller natural line.
+class FixedLineLabel : public QLabel {
+public:
+    FixedLineLabel(int lineHeight, QWidget* parent) : QLabel(parent), m_lineHeight(lineHeight) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        // Wider substitute fonts may need a line more: the font gives up to a point first,
+        // then the lines close up, so that all of the text stays in view.
+        QFont f = font();
+        const qreal points = f.pointSizeF();
+        QTextLayout layout;
+        for (qreal shrink = 0; shrink <= 1.0; shrink += 0.25) {
+            f.setPointSizeF(points - shrink);
+            layoutLines(layout, f);
+            if (layout.lineCount() * m_lineHeight <= height())
+                break;
+        }
+        const qreal step = qMin<qreal>(m_lineHeight, qreal(height()) / qMax(1, layout.lineCount()));
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            QTextLine line = layout.lineAt(i);
+            line.setPosition(QPointF(0, i * step - (line.height() - step) / 2));
+        }
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        layout.draw(&p, QPointF(0, 0));
+    }
+
+private:
+    void layoutLines(QTextLayout& layout, const QFont& f) const
+    {
+        layout.setText(text());
+        layout.setFont(f);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(width());
+        layout.endLayout();
+    }
+
+    int m_lineHeight;
+};
+
 QPushButton* plainButton(const QString& caption, QWidget* parent, const QRect& r)
 {
     auto* b = new QPushButton(caption, parent);
@@ -81,6 +135,10 @@ QPushButton* plainButton(const QString& caption, QWidget* parent, const QRect& r
 }
 
 } // namespace
+
+const QString frmOption::Label1Text = QStringLiteral(
+    "関連づけたいァイル形式のボタンを押すと、ダブルクリックしたときもしくは右クリックのコンテキストメニューから"
+    "QEL TORMELIA VIEWERが起動します。また、ボタンの上にマウスポインタを重ねるとそのァイル形式の説明が表示されます。");
 
 int frmOption::ColorCodeOf(int index) { return index >= 0 && index < 6 ? ColourOptions[index].code : -1; }
 
@@ -150,6 +208,7 @@ void frmOption::buildOptionsTab(QWidget* page)
 {
     Frame1 = new QGroupBox(QStringLiteral("起動設定"), page);
     Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setStyleSheet(FrameStyle);
     Frame1->setGeometry(8, 28, 213, 105);
     const char* switches[3] = {"前回の位置を復元する", "前回のサイズを復元する", "前回のアイコンのサイズを復元する"};
     for (int k = 0; k < 3; ++k) {
@@ -160,6 +219,7 @@ void frmOption::buildOptionsTab(QWidget* page)
 
     Frame2 = new QGroupBox(QStringLiteral("ツールバーのアイコン"), page);
     Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setStyleSheet(FrameStyle);
     Frame2->setGeometry(228, 28, 221, 105);
     m_colours = new QButtonGroup(this);
     m_colours->setExclusive(true);
@@ -180,6 +240,7 @@ void frmOption::buildOptionsTab(QWidget* page)
 
     Frame3 = new QGroupBox(QStringLiteral("よく開くファイル　４つまで登録できます。"), page);
     Frame3->setObjectName(QStringLiteral("Frame3"));
+    Frame3->setStyleSheet(FrameStyle);
     Frame3->setGeometry(8, 140, 441, 105);
     for (int k = 0; k < 4; ++k) {
         auto* t = new QLineEdit(Frame3);
@@ -196,14 +257,12 @@ void frmOption::buildOptionsTab(QWidget* page)
 
 void frmOption::buildAssociationsTab(QWidget* page)
 {
-    Label1 = new QLabel(
-        QStringLiteral("関連づけたいァイル形式のボタンを押すと、ダブルクリックしたときもしくは右クリックのコンテキストメニューから"
-                       "QEL TORMELIA VIEWERが起動します。また、ボタンの上にマウスポインタを重ねるとそのァイル形式の説明が表示されます。"),
-        page);
+    Label1 = new FixedLineLabel(15, page);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(12, 36, 437, 45);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setText(Label1Text);
 
     for (int k = 0; k < AssociationButtonCount; ++k) {
         QPushButton* b = plainButton(AssociationCaption(k), page, QRect(AssociationRows[k].pos, QSize(85, 25)));

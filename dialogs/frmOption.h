@@ -43,6 +43,7 @@ public:
     // The launcher row of Command4 index.
     static int LauncherCodeOf(int index);
 
+    static const QString Label1Text;
     static inline const QString FavouriteFilter = QStringLiteral(
         "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
 

@@ -330,7 +330,8 @@ TEST(OptionsDialog, ControlsLandAtTheirPlacesOnTheTabControl)
         EXPECT_EQ(at(o.Command1[4]), QRect(128, 144, 85, 25));
         EXPECT_EQ(at(o.Command1[3]), QRect(352, 96, 85, 25));
         EXPECT_EQ(at(o.Text1), QRect(16, 208, 425, 65));
-        EXPECT_TRUE(o.Label1->text().contains(QStringLiteral("関連づけたいァイル形式")));
+        EXPECT_TRUE(o.Label1->text().contains(frmOption::Label1Text));
+        EXPECT_TRUE(frmOption::Label1Text.startsWith(QStringLiteral("関連づけたいァイル形式のボタンを押すと、")));
 
         o.SSTab1->setCurrentIndex(2);
         QApplication::processEvents();
