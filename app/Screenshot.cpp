@@ -1,6 +1,8 @@
 #include "app/Screenshot.h"
 
 #include "app/Form1.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmOption.h"
 #include "viewer/Form2.h"
 
 #include <QApplication>
@@ -49,6 +51,23 @@ void scheduleScreenshot(Form1& form, const QStringList& arguments)
         QTimer::singleShot(800, &form, [&form] {
             form.ClickedItem = 1;
             form.ListView1_DblClick();
+        });
+        return;
+    }
+    const QString dialog = option(arguments, QStringLiteral("--shot-dialog"));
+    if (dialog == QLatin1String("options") || dialog == QLatin1String("about")) {
+        // The modal dialog over the window (--shot-tab=N for the options' tab), grabbed while it runs.
+        const int tab = option(arguments, QStringLiteral("--shot-tab")).toInt();
+        QTimer::singleShot(300, &form, [&form, dialog, tab] {
+            if (dialog == QLatin1String("about"))
+                frmAbout::Open(&form);
+            else
+                frmOption::Open(&form, tab);
+        });
+        QTimer::singleShot(1100, &form, [file] {
+            if (QWidget* w = QApplication::activeModalWidget())
+                grabTo(w, file);
+            QApplication::quit();
         });
         return;
     }

@@ -126,6 +126,18 @@ private:
     int m_lineHeight;
 };
 
+// A caption laid out for the old Japanese UI font may be too wide in its substitute:
+// it gives up to a point rather than lose its end.
+void fitCaption(QAbstractButton* b)
+{
+    QFont f = b->font();
+    const qreal points = f.pointSizeF();
+    for (qreal shrink = 0.25; shrink <= 1.0 && b->sizeHint().width() > b->width(); shrink += 0.25) {
+        f.setPointSizeF(points - shrink);
+        b->setFont(f);
+    }
+}
+
 QPushButton* plainButton(const QString& caption, QWidget* parent, const QRect& r)
 {
     auto* b = new QPushButton(caption, parent);
@@ -215,6 +227,7 @@ void frmOption::buildOptionsTab(QWidget* page)
         Check1[size_t(k)] = new QCheckBox(QString::fromUtf8(switches[k]), Frame1);
         Check1[size_t(k)]->setObjectName(QStringLiteral("Check1_%1").arg(k));
         Check1[size_t(k)]->setGeometry(8, 16 + 24 * k, 201, 13);
+        fitCaption(Check1[size_t(k)]);
     }
 
     Frame2 = new QGroupBox(QStringLiteral("ツールバーのアイコン"), page);
