@@ -112,3 +112,50 @@ TEST(IcoFile, GroupAsIcoRebuildsTheFileItCameFrom)
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_TRUE(sameImage(icotoolImage(asIco, 2), icotoolImage(fixtures().cursor, 2)));
 }
+
+TEST(IcoFile, DecodesSixteenBitImages)
+{
+    // icotool cannot write 16-bit images, so this 2 x 2 one is put together here:
+    // 5-5-5 colours (or 5-6-5 through bit fields), the top right pixel masked out.
+    auto dib = [](quint32 compression, std::initializer_list<quint16> pixels) {
+        QByteArray d(40, '\0');
+        auto put = [&d](int at, quint32 v, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                d[at + i] = char((v >> (8 * i)) & 0xff);
+        };
+        put(0, 40, 4);
+        put(4, 2, 4);
+        put(8, 4, 4);
+        put(12, 1, 2);
+        put(14, 16, 2);
+        put(16, compression, 4);
+        if (compression == 3) {
+            d.append(QByteArray(12, '\0'));
+            put(40, 0xf800, 4);
+            put(44, 0x07e0, 4);
+            put(48, 0x001f, 4);
+        }
+        for (quint16 p : pixels)   // bottom row first
+            d.append(char(p & 0xff)).append(char(p >> 8));
+        d.append(QByteArray::fromHex("00000000" "40000000"));   // AND rows, bottom first
+        return d;
+    };
+    GroupEntry e555;
+    const QByteArray bytes555 = dib(0, {0x7c00, 0x001f, 0x03e0, 0x7fff});
+    e555.data = bytes555;
+    const QImage rgb555 = decodeEntry(e555);
+    ASSERT_EQ(rgb555.size(), QSize(2, 2));
+    EXPECT_EQ(rgb555.pixel(0, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(rgb555.pixel(1, 1), qRgb(0, 0, 255));
+    EXPECT_EQ(rgb555.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(qAlpha(rgb555.pixel(1, 0)), 0);
+
+    GroupEntry e565;
+    const QByteArray bytes565 = dib(3, {0xf800, 0x001f, 0x07e0, 0xffff});
+    e565.data = bytes565;
+    const QImage rgb565 = decodeEntry(e565);
+    ASSERT_EQ(rgb565.size(), QSize(2, 2));
+    EXPECT_EQ(rgb565.pixel(0, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(rgb565.pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(qAlpha(rgb565.pixel(1, 0)), 0);
+}
