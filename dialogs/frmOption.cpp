@@ -142,7 +142,6 @@ QPushButton* plainButton(const QString& caption, QWidget* parent, const QRect& r
 {
     auto* b = new QPushButton(caption, parent);
     b->setGeometry(r);
-    b->setAutoDefault(false);
     return b;
 }
 
@@ -401,6 +400,12 @@ void frmOption::paintEvent(QPaintEvent*)
     p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/art/banner.png")));
     p.setPen(QColor(0, 0, 255));
     p.drawLine(0, 60, width() - 1, 60);
+}
+
+void frmOption::showEvent(QShowEvent* e)
+{
+    // Left where the desktop puts new windows: QDialog would centre it over the main window.
+    QWidget::showEvent(e);
 }
 
 void frmOption::keyPressEvent(QKeyEvent* e)

@@ -304,6 +304,26 @@ TEST(OptionsDialog, AssociationAndShortcutButtonsActAtOnceAndSurviveCancel)
     EXPECT_TRUE(tp.settings.writes.empty());
 }
 
+TEST(Dialogs, AboutIsCentredOverTheMainWindowAndOptionsIsNot)
+{
+    test::TestPlatform tp;
+    Form1 form;
+    form.setGeometry(100, 100, 400, 300);   // room on the small offscreen screen
+    form.show();
+    QPoint aboutCentre, optionsCentre;
+    tp.dialogs.script = [&](QDialog& d) {
+        d.show();
+        QApplication::processEvents();
+        (d.objectName() == QStringLiteral("frmAbout") ? aboutCentre : optionsCentre) = d.geometry().center();
+        d.reject();
+        return 0;
+    };
+    form.ver_Click();
+    form.MVCustom_Click();
+    EXPECT_LE((aboutCentre - form.geometry().center()).manhattanLength(), 2);
+    EXPECT_GT((optionsCentre - form.geometry().center()).manhattanLength(), 20);
+}
+
 TEST(OptionsDialog, ControlsLandAtTheirPlacesOnTheTabControl)
 {
     test::TestPlatform tp;
