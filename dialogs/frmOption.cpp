@@ -138,7 +138,7 @@ void fitCaption(QAbstractButton* b)
     }
 }
 
-QPushButton* plainButton(const QString& caption, QWidget* parent, const QRect& r)
+QPushButton* placedButton(const QString& caption, QWidget* parent, const QRect& r)
 {
     auto* b = new QPushButton(caption, parent);
     b->setGeometry(r);
@@ -181,7 +181,6 @@ frmOption::frmOption(Form1* owner) : QDialog(owner), m_owner(owner)
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(4, 68, 457, 289);
-    SSTab1->setFont(QFont(DialogFont, 9));
     SSTab1->tabBar()->setFont(QFont(DialogFont, 9));
     int i = 0;
     for (const char* caption : {"オプション", "関連づけ", "便利な機能"}) {
@@ -260,7 +259,7 @@ void frmOption::buildOptionsTab(QWidget* page)
         t->setReadOnly(true);
         t->setGeometry(8, 20 + 20 * k, 369, 18);
         Text2[size_t(k)] = t;
-        QPushButton* b = plainButton(QStringLiteral("..."), Frame3, QRect(388, 20 + 20 * k, 29, 17));
+        QPushButton* b = placedButton(QStringLiteral("..."), Frame3, QRect(388, 20 + 20 * k, 29, 17));
         b->setObjectName(QStringLiteral("Command6_%1").arg(k));
         connect(b, &QPushButton::clicked, this, [this, k] { Command6_Click(k); });
         Command6[size_t(k)] = b;
@@ -277,7 +276,7 @@ void frmOption::buildAssociationsTab(QWidget* page)
     Label1->setText(Label1Text);
 
     for (int k = 0; k < AssociationButtonCount; ++k) {
-        QPushButton* b = plainButton(AssociationCaption(k), page, QRect(AssociationRows[k].pos, QSize(85, 25)));
+        QPushButton* b = placedButton(AssociationCaption(k), page, QRect(AssociationRows[k].pos, QSize(85, 25)));
         b->setObjectName(QStringLiteral("Command1_%1").arg(k));
         b->setMouseTracking(true);
         b->installEventFilter(this);
@@ -295,7 +294,7 @@ void frmOption::buildShortcutsTab(QWidget* page)
 {
     for (int k = 0; k < 4; ++k) {
         const ShortcutRow& row = ShortcutRows[k];
-        QPushButton* b = plainButton(QString::fromUtf8(row.caption), page, QRect(28, row.y, 165, 25));
+        QPushButton* b = placedButton(QString::fromUtf8(row.caption), page, QRect(28, row.y, 165, 25));
         b->setObjectName(QStringLiteral("Command4_%1").arg(k));
         connect(b, &QPushButton::clicked, this, [this, k] { Command4_Click(k); });
         Command4[size_t(k)] = b;

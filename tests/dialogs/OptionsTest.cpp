@@ -200,17 +200,6 @@ TEST(OptionsDialog, PinkAndOkSwitchTheHoverImagesAtOnce)
     EXPECT_EQ(stored(tp, QStringLiteral("ToolBarColor")), QStringLiteral("3"));
 }
 
-TEST(OptionsDialog, ColourOptionsCarryTheirCodes)
-{
-    const int codes[6] = {1, 2, 3, 0, 4, 5};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(frmOption::ColorCodeOf(i), codes[i]);
-        EXPECT_EQ(frmOption::OptionIndexOf(codes[i]), i);
-    }
-    EXPECT_EQ(frmOption::OptionIndexOf(6), -1);
-    EXPECT_EQ(frmOption::OptionIndexOf(-1), -1);
-}
-
 TEST(OptionsDialog, StoredColourOutsideTheSchemesPressesNoneAndGoesBackUnchanged)
 {
     test::TestPlatform tp;
