@@ -536,12 +536,11 @@ void Form1::FFopen(const QString& path)
         for (int i = 0; i < names.size(); ++i) {
             // The folder path, "/", the name: no check for a trailing separator.
             const QString full = path + QLatin1Char('/') + names[i];
+            // The reader opens regular files only and reads nothing it cannot.
             iconsource::IconPair icon;
-            if (CanOpenFile(full)) {
-                const iconsource::IconFile file(full);
-                if (file.count() > 0)
-                    icon = file.extract(0, ImageList1.imageSize(), ImageList2.imageSize());
-            }
+            const iconsource::IconFile file(full);
+            if (file.count() > 0)
+                icon = file.extract(0, ImageList1.imageSize(), ImageList2.imageSize());
             const QPixmap l = IcoGet::IconToPicture(icon.large);
             const QPixmap s = IcoGet::IconToPicture(icon.small);
             ImageList1.add(l.isNull() ? IcoGet::BrokenIcon(32) : l);

@@ -28,6 +28,7 @@ constexpr int kMaxGroupEntries = 256;
 constexpr qint64 kMaxIcoBytes = 128 * 1024 * 1024;
 // Files read whole when they cannot be mapped (pipes, some special files) stop here.
 constexpr qint64 kMaxReadBytes = 256 * 1024 * 1024;
+constexpr qint64 kReadWholeBytes = 4 * 1024 * 1024;
 
 // Little-endian reads that answer nullopt instead of reading past the end.
 std::optional<quint32> u32At(QByteArrayView v, qint64 off)
@@ -421,8 +422,17 @@ IconFile::IconFile(const QString& path)
     QFile& file = *parsed->file;
     if (!file.open(QIODevice::ReadOnly))
         return;
-    if (uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
+    // Small files are read in one go: mapping and unmapping costs more than reading
+    // them, which shows when a folder of thousands of icons is listed.
+    uchar* mapped = file.size() > kReadWholeBytes ? file.map(0, file.size()) : nullptr;
+    if (mapped) {
         parsed->all = QByteArrayView(mapped, file.size());
+    } else if (file.size() > 0 && file.size() <= kReadWholeBytes) {
+        // Exactly the file's size: a larger buffer would be mapped and unmapped by malloc.
+        parsed->bytes.resize(file.size());
+        const qint64 got = file.read(parsed->bytes.data(), file.size());
+        parsed->bytes.resize(std::max<qint64>(got, 0));
+        parsed->all = parsed->bytes;
     } else {
         parsed->bytes = file.read(kMaxReadBytes);
         parsed->all = parsed->bytes;
