@@ -180,16 +180,12 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* e)
 
 void ListView::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (onDragOver && onDragOver(e->mimeData())) {
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-    } else {
-        e->ignore();
-    }
+    dragMoveEvent(e);
 }
 
 void ListView::dragMoveEvent(QDragMoveEvent* e)
 {
+    // Only a copy is offered, and only for what the window accepts.
     if (onDragOver && onDragOver(e->mimeData())) {
         e->setDropAction(Qt::CopyAction);
         e->accept();
