@@ -6,7 +6,7 @@ SCREENSHOT ?= zor-screenshot.png
 
 # System packages the build and the tests need; mk/*.mk add their own.
 PKGS := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev googletest \
-        libbenchmark-dev xvfb xauth fonts-noto-cjk x11-apps imagemagick
+        libbenchmark-dev xvfb xauth fonts-noto-cjk
 EXTRA_TESTS :=
 
 -include mk/*.mk
