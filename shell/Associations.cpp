@@ -62,7 +62,7 @@ bool ContainsBlank(const QString& text) { return text.contains(QLatin1Char(' '))
 
 QString RegistrationCommandLine()
 {
-    const QString program = platform().identity->programFolder() + QLatin1Char('/') + platform().identity->fileName();
+    const QString program = platform().identity->executablePath();
     if (ContainsBlank(program))
         return QLatin1Char('"') + program + QStringLiteral("\" %1");
     return program + QStringLiteral(" %1");
@@ -73,7 +73,7 @@ void RegisterAssociation(int index, QWidget* parent)
     if (index < 0 || index >= AssociationButtonCount)
         return;
     const QString command = RegistrationCommandLine();
-    const QString executable = platform().identity->programFolder() + QLatin1Char('/') + platform().identity->fileName();
+    const QString executable = platform().identity->executablePath();
     QString message;
     // Failures are not reported: the confirmation follows every press.
     if (const FileRow* row = fileRow(index)) {
