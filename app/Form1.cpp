@@ -464,10 +464,9 @@ void Form1::MFOpen_Click()
 {
     trap([&] {
         // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
-        static QString lastChoice;
         if (const auto chosen = platform().files->openFile(this, OpenFilter))
-            lastChoice = *chosen;
-        Text1->setEditText(lastChoice);
+            m_dialogFileName = *chosen;
+        Text1->setEditText(m_dialogFileName);
         Text1_Click();
     });
 }

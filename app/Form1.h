@@ -134,6 +134,7 @@ private:
 
     QWidget* m_client = nullptr;
     std::array<QToolButton*, 7> m_buttons{};
+    QString m_dialogFileName;   // what the open-file dialog holds between openings
     int m_hotScheme = 0;
     bool m_saved = false;
 };
