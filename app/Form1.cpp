@@ -693,7 +693,7 @@ void Form1::MVUseful_Click() { trap([&] { openOptions(2); }); }
 
 void Form1::MHHelp_Click()
 {
-    trap([&] { ShellOpen(ProgramFolder + QStringLiteral("/zor.chm"), 9, this); });
+    trap([&] { ShellOpen(HelpFilePath(), SW_RESTORE, this); });
 }
 
 void Form1::ver_Click()
