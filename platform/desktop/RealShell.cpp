@@ -5,14 +5,37 @@
 #include <QDBusPendingCall>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace zor {
 
+namespace {
+// Whether the desktop has a program for the file's type. The opener itself starts and
+// fails on its own, so without this check a document nobody can open looks opened.
+bool hasHandler(const QString& path)
+{
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return true;   // nothing to ask: leave it to the opener
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForFinished(5000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return true;
+    }
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+} // namespace
+
 bool RealShell::openDocument(const QString& path, int)
 {
     // The desktop opener would only report a missing file to the user itself.
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (path.isEmpty() || !QFileInfo::exists(path) || !hasHandler(path))
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }
