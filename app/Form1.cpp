@@ -36,8 +36,6 @@ namespace zor {
 QString ProgramFolder;
 
 namespace {
-const QString OpenFilter = QStringLiteral(
-    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
 const QString NoIconsInFile = QStringLiteral("このファイルにはアイコンが含まれていませんでした。");
 const QString NoIconsInFolder = QStringLiteral("このフォルダにはアイコンファイルが含まれていません。");
 constexpr int twips = 15;
@@ -464,7 +462,7 @@ void Form1::MFOpen_Click()
 {
     trap([&] {
         // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
-        if (const auto chosen = platform().files->openFile(this, OpenFilter))
+        if (const auto chosen = platform().files->openFile(this, IconFileFilter))
             m_dialogFileName = *chosen;
         Text1->setEditText(m_dialogFileName);
         Text1_Click();

@@ -21,6 +21,10 @@ namespace zor {
 // The running program's folder, captured first thing at start-up.
 extern QString ProgramFolder;
 
+// The open-file dialogs' filter: icon-bearing files, and all files.
+inline const QString IconFileFilter = QStringLiteral(
+    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
+
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:

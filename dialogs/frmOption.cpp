@@ -366,7 +366,7 @@ void frmOption::Command6_Click(int index)
         if (index < 0 || index >= 4)
             return;
         // A cancelled browse keeps what the row held.
-        if (const auto file = platform().files->openFile(this, FavouriteFilter))
+        if (const auto file = platform().files->openFile(this, IconFileFilter))
             Text2[size_t(index)]->setText(*file);
     });
 }

@@ -44,8 +44,6 @@ public:
     static int LauncherCodeOf(int index);
 
     static const QString Label1Text;
-    static inline const QString FavouriteFilter = QStringLiteral(
-        "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
 
     QTabWidget* SSTab1 = nullptr;
     QPushButton* Command2 = nullptr;

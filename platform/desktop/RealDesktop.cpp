@@ -174,27 +174,25 @@ void RealDesktop::applyWallpaper(const QString& path, bool tiled)
     const QString uri = QUrl::fromLocalFile(absolute).toString();
     const QString gs = QStringLiteral("gsettings");
     const QString set = QStringLiteral("set");
+    const QString gnomeOptions = tiled ? QStringLiteral("wallpaper") : QStringLiteral("centered");
     switch (family()) {
     case Family::Gnome: {
         const QString schema = QStringLiteral("org.gnome.desktop.background");
         run(gs, {set, schema, QStringLiteral("picture-uri"), uri});
         run(gs, {set, schema, QStringLiteral("picture-uri-dark"), uri});   // absent before GNOME 42
-        run(gs, {set, schema, QStringLiteral("picture-options"),
-                 tiled ? QStringLiteral("wallpaper") : QStringLiteral("centered")});
+        run(gs, {set, schema, QStringLiteral("picture-options"), gnomeOptions});
         break;
     }
     case Family::Cinnamon: {
         const QString schema = QStringLiteral("org.cinnamon.desktop.background");
         run(gs, {set, schema, QStringLiteral("picture-uri"), uri});
-        run(gs, {set, schema, QStringLiteral("picture-options"),
-                 tiled ? QStringLiteral("wallpaper") : QStringLiteral("centered")});
+        run(gs, {set, schema, QStringLiteral("picture-options"), gnomeOptions});
         break;
     }
     case Family::Mate: {
         const QString schema = QStringLiteral("org.mate.background");
         run(gs, {set, schema, QStringLiteral("picture-filename"), absolute});
-        run(gs, {set, schema, QStringLiteral("picture-options"),
-                 tiled ? QStringLiteral("wallpaper") : QStringLiteral("centered")});
+        run(gs, {set, schema, QStringLiteral("picture-options"), gnomeOptions});
         break;
     }
     case Family::Xfce: {

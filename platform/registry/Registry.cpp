@@ -76,17 +76,25 @@ HKEY HiveStoreRegistry::newHandle(HKEY root, const QString& path, DWORD access)
     return h;
 }
 
-LONG HiveStoreRegistry::RegOpenKeyEx(HKEY root, const QString& subKey, DWORD, DWORD access, HKEY* result)
+LONG HiveStoreRegistry::locate(HKEY root, const QString& subKey, HKEY* result, HKEY& base, QString& path,
+                                QString& display) const
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
     *result = 0;
-    HKEY base;
-    QString path, display;
     if (!resolve(root, subKey, base, path, display))
         return ERROR_INVALID_HANDLE;
     if (refused(base, path))
         return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
+LONG HiveStoreRegistry::RegOpenKeyEx(HKEY root, const QString& subKey, DWORD, DWORD access, HKEY* result)
+{
+    HKEY base;
+    QString path, display;
+    if (const LONG rc = locate(root, subKey, result, base, path, display); rc != ERROR_SUCCESS)
+        return rc;
     if (!path.isEmpty()) {
         Hive hive;
         readHive(base, hive);
@@ -100,15 +108,10 @@ LONG HiveStoreRegistry::RegOpenKeyEx(HKEY root, const QString& subKey, DWORD, DW
 LONG HiveStoreRegistry::RegCreateKeyEx(HKEY root, const QString& subKey, DWORD, DWORD, DWORD access, HKEY* result,
                                        DWORD* disposition)
 {
-    if (!result)
-        return ERROR_INVALID_PARAMETER;
-    *result = 0;
     HKEY base;
     QString path, display;
-    if (!resolve(root, subKey, base, path, display))
-        return ERROR_INVALID_HANDLE;
-    if (refused(base, path))
-        return ERROR_ACCESS_DENIED;
+    if (const LONG rc = locate(root, subKey, result, base, path, display); rc != ERROR_SUCCESS)
+        return rc;
     bool created = false;
     if (!path.isEmpty()) {
         // The display names of new keys: the parent's own path, then the given parts.

@@ -117,6 +117,8 @@ private:
     };
     bool resolve(HKEY root, const QString& subKey, HKEY& base, QString& path, QString& displayPath) const;
     bool refused(HKEY root, const QString& path) const;
+    // The checks an open and a create share: a place for the handle, a known root, no refusal.
+    LONG locate(HKEY root, const QString& subKey, HKEY* result, HKEY& base, QString& path, QString& display) const;
     HKEY newHandle(HKEY root, const QString& path, DWORD access);
 
     QHash<HKEY, Handle> m_handles;
