@@ -4,7 +4,7 @@
 #include "dialogs/frmOption.h"
 #include "icons/IcoGet.h"
 #include "platform/Platform.h"
-#include "platform/iconsource/IconSource.h"
+#include "platform/ToolBar.h"
 #include "settings/ClsZOR.h"
 #include "settings/QELREG.h"
 #include "shell/ExeExeExe.h"
@@ -39,6 +39,14 @@ namespace {
 const QString NoIconsInFile = QStringLiteral("このファイルにはアイコンが含まれていませんでした。");
 const QString NoIconsInFolder = QStringLiteral("このフォルダにはアイコンファイルが含まれていません。");
 constexpr int twips = 15;
+
+Message critical(const QString& text)
+{
+    Message m;
+    m.text = text;
+    m.icon = MsgIcon::Critical;
+    return m;
+}
 
 QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& keys = {})
 {
@@ -157,13 +165,7 @@ void Form1::buildToolbar()
         for (int i = 0; i < 4; ++i)
             HotList[size_t(k)][size_t(i)] = QPixmap(QStringLiteral(":/art/hot%1_%2.png").arg(k).arg(i + 1));
 
-    Toolbar1 = new QToolBar(m_client);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    Toolbar1->setIconSize(QSize(16, 16));
-    Toolbar1->setContentsMargins(0, 0, 0, 0);
-    Toolbar1->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    Toolbar1 = makeFlatToolBar(m_client, QStringLiteral("Toolbar1"));
     Toolbar1->setFixedHeight(ToolbarHeight);
 
     auto makeButton = [this](int index) {
@@ -440,10 +442,11 @@ void Form1::Text1_Click()
             if (!CanOpenFile(text))
                 return;
             FormatList();
+            SourceKind = Kind::File;
             if (IcoGet::LoadIconsOfFile(text, ImageList1, ImageList2, *ListView1)) {
                 Atoshori();
             } else {
-                platform().messages->show(this, {NoIconsInFile, MsgIcon::Critical});
+                platform().messages->show(this, critical(NoIconsInFile));
                 setBusy(false);
             }
         } else if (kind == 2) {
@@ -499,7 +502,7 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* data)
                 if (url.isLocalFile())
                     paths << url.toLocalFile();
         if (paths.isEmpty()) {
-            platform().messages->show(this, {NoIconsInFile, MsgIcon::Critical});
+            platform().messages->show(this, critical(NoIconsInFile));
             return;
         }
         for (int i = 1; i < paths.size(); ++i)
@@ -521,10 +524,11 @@ void Form1::FFopen(const QString& path)
         const QStringList names = dir.entryList({QStringLiteral("*.ico"), QStringLiteral("*.cur"), QStringLiteral("*.icl")},
                                                 QDir::Files, QDir::Name | QDir::IgnoreCase);
         if (names.isEmpty()) {
-            platform().messages->show(this, {NoIconsInFolder, MsgIcon::Critical});
+            platform().messages->show(this, critical(NoIconsInFolder));
             return;
         }
         FormatList();
+        SourceKind = Kind::Folder;
         listed = true;
         ImageList1.reserve(int(names.size()));
         ImageList2.reserve(int(names.size()));
@@ -532,16 +536,7 @@ void Form1::FFopen(const QString& path)
         items.reserve(size_t(names.size()));
         for (int i = 0; i < names.size(); ++i) {
             // The folder path, "/", the name: no check for a trailing separator.
-            const QString full = path + QLatin1Char('/') + names[i];
-            // The reader opens regular files only and reads nothing it cannot.
-            iconsource::IconPair icon;
-            const iconsource::IconFile file(full);
-            if (file.count() > 0)
-                icon = file.extract(0, ImageList1.imageSize(), ImageList2.imageSize());
-            const QPixmap l = IcoGet::IconToPicture(icon.large);
-            const QPixmap s = IcoGet::IconToPicture(icon.small);
-            ImageList1.add(l.isNull() ? IcoGet::BrokenIcon(32) : l);
-            ImageList2.add(s.isNull() ? IcoGet::BrokenIcon(16) : s);
+            IcoGet::AddFirstIcon(path + QLatin1Char('/') + names[i], ImageList1, ImageList2);
             items.push_back({names[i], i + 1, i + 1});
         }
         ListView1->setIcons(&ImageList1);
@@ -578,8 +573,6 @@ void Form1::FormatList()
         ImageList2.clear();
         ClickedItem = 0;
         setBusy(true);
-        ImageList1.useMaskColor = false;
-        ImageList2.useMaskColor = false;
     });
 }
 
@@ -663,9 +656,14 @@ void Form1::ListView1_DblClick()
         // Only for an item of the current list.
         if (ClickedItem < 1 || ClickedItem > ListView1->itemCount())
             return;
-        Form2::Open(this);
+        Form2::Open(this, *this);
     });
 }
+
+int Form1::itemCount() const { return ListView1->itemCount(); }
+QString Form1::itemText(int index) const { return ListView1->item(index).text; }
+int Form1::selectedItem() const { return ListView1->selectedIndex(); }
+QString Form1::sourcePath() const { return Text1->currentText(); }
 
 void Form1::ListView1_MouseUp(Qt::MouseButton button, QPoint pos)
 {
@@ -682,7 +680,7 @@ void Form1::MFSetWall_Click()
 
 void Form1::openOptions(int tab)
 {
-    frmOption::Open(this, tab);
+    frmOption::Open(this, tab, [this](int code) { setHotImageList(code); });
 }
 
 void Form1::MVCustom_Click() { trap([&] { openOptions(0); }); }

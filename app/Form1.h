@@ -2,6 +2,7 @@
 // The main window: start-up, the path box, the icon list and its view modes, shutdown.
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
+#include "viewer/EnlargedViewSource.h"
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -21,11 +22,7 @@ namespace zor {
 // The running program's folder, captured first thing at start-up.
 extern QString ProgramFolder;
 
-// The open-file dialogs' filter: icon-bearing files, and all files.
-inline const QString IconFileFilter = QStringLiteral(
-    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
-
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, public EnlargedViewSource {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
@@ -84,6 +81,17 @@ public:
     ImageList ImageList1{QSize(32, 32)};
     ImageList ImageList2{QSize(16, 16)};
     int ClickedItem = 0;   // 1-based index of the item last clicked; 0 = none
+    Kind SourceKind = Kind::File;   // what the list was last filled from
+
+    // What the enlarged view reads.
+    int itemCount() const override;
+    QString itemText(int index) const override;
+    int selectedItem() const override;
+    int clickedItem() const override { return ClickedItem; }
+    const ImageList& largeImages() const override { return ImageList1; }
+    const ImageList& smallImages() const override { return ImageList2; }
+    QString sourcePath() const override;
+    Kind sourceKind() const override { return SourceKind; }
 
     // Commands, named as the menu tree names them.
     QMenu* MFILE = nullptr;

@@ -1,6 +1,5 @@
 #include "dialogs/frmAbout.h"
 
-#include "app/Form1.h"
 #include "platform/Platform.h"
 #include "platform/desktop/Shell.h"
 #include "shell/URLexe.h"
@@ -55,7 +54,7 @@ QString frmAbout::VersionText(int major, int minor)
 
 QString frmAbout::BuildText(int revision) { return QStringLiteral("Build ") + QString::number(revision); }
 
-frmAbout::frmAbout(Form1* owner) : QDialog(owner), m_owner(owner)
+frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
@@ -124,7 +123,7 @@ frmAbout::frmAbout(Form1* owner) : QDialog(owner), m_owner(owner)
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 }
 
-void frmAbout::Open(Form1* owner)
+void frmAbout::Open(QWidget* owner)
 {
     frmAbout dialog(owner);
     dialog.Form_Load();

@@ -13,7 +13,6 @@ class QPushButton;
 
 namespace zor {
 
-class Form1;
 
 // A system-information program found on this desktop, and how to start it.
 struct SystemInfoProgram {
@@ -24,8 +23,8 @@ struct SystemInfoProgram {
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(Form1* owner);
-    static void Open(Form1* owner);
+    explicit frmAbout(QWidget* owner);
+    static void Open(QWidget* owner);
 
     void Form_Load();
     void cmdOK_Click();
@@ -69,7 +68,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    Form1* m_owner;
+    QWidget* m_owner;
 };
 
 } // namespace zor

@@ -1,6 +1,6 @@
 #include "dialogs/frmOption.h"
 
-#include "app/Form1.h"
+#include "icons/IcoGet.h"
 #include "platform/Platform.h"
 #include "settings/ClsZOR.h"
 #include "shell/Associations.h"
@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextLayout>
 #include <QToolButton>
@@ -171,7 +172,7 @@ QString frmOption::AssociationDescription(int index)
 
 int frmOption::LauncherCodeOf(int index) { return index >= 0 && index < 4 ? ShortcutRows[index].code : -1; }
 
-frmOption::frmOption(Form1* owner) : QDialog(owner), m_owner(owner)
+frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
@@ -301,9 +302,11 @@ void frmOption::buildShortcutsTab(QWidget* page)
     }
 }
 
-void frmOption::Open(Form1* owner, int tab)
+void frmOption::Open(QWidget* owner, int tab, const std::function<void(int)>& onColor)
 {
     frmOption dialog(owner);
+    if (onColor)
+        connect(&dialog, &frmOption::toolBarColorChosen, &dialog, onColor);
     dialog.Form_Load();
     dialog.SSTab1->setCurrentIndex(tab);
     platform().dialogs->exec(dialog);
@@ -380,8 +383,7 @@ void frmOption::Command2_Click()
         z.ReIconSize(Check1[2]->isChecked());
         // A stored code outside 0-5 goes back unchanged; the toolbar shows scheme 0 for it.
         z.ToolBarColor(SelectedToolBarColor);
-        if (m_owner)
-            m_owner->setHotImageList(SelectedToolBarColor);
+        Q_EMIT toolBarColorChosen(SelectedToolBarColor);
         for (int k = 0; k < 4; ++k)
             z.SetRFile(qint16(4 + k), Text2[size_t(k)]->text());
         accept();

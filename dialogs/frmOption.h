@@ -3,6 +3,7 @@
 // shortcuts to system settings.
 #include <QDialog>
 #include <array>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -16,15 +17,15 @@ class QToolButton;
 
 namespace zor {
 
-class Form1;
 
 class frmOption : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOption(Form1* owner);
+    explicit frmOption(QWidget* owner);
 
-    // Selects the tab (loading the dialog first) and shows it modally.
-    static void Open(Form1* owner, int tab);
+    // Selects the tab (loading the dialog first) and shows it modally; onColor hears
+    // the toolbar scheme chosen with OK.
+    static void Open(QWidget* owner, int tab, const std::function<void(int)>& onColor = {});
 
     void Form_Load();
     void Option1_Click(int index);
@@ -66,6 +67,11 @@ public:
 
     qint16 SelectedToolBarColor = 0;
 
+Q_SIGNALS:
+    // OK gives the main window's toolbar the chosen hover scheme at once.
+    void toolBarColorChosen(int code);
+
+public:
     // The page of tab index, on which its controls lie at tab-control coordinates.
     QWidget* page(int index) const { return m_pages[size_t(index)]; }
 
@@ -80,7 +86,7 @@ private:
     void buildAssociationsTab(QWidget* page);
     void buildShortcutsTab(QWidget* page);
 
-    Form1* m_owner;
+    QWidget* m_owner;
     QButtonGroup* m_colours = nullptr;
     std::array<QWidget*, 3> m_pages{};
 };

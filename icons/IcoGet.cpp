@@ -2,19 +2,22 @@
 
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
-#include "platform/Platform.h"
 #include "platform/iconsource/IconSource.h"
 
 #include <limits>
 
 namespace zor::IcoGet {
 
-qint16 CountIcons(const QString& path)
+namespace {
+// Both pictures of one icon; a missing one is the placeholder, so image k stays icon k.
+void addPictures(const iconsource::IconPair& icon, ImageList& large, ImageList& small)
 {
-    const int n = iconsource::countIcons(path);
-    // The count is a 16-bit number; a larger file cannot be listed.
-    return n > std::numeric_limits<qint16>::max() ? qint16(-1) : qint16(n);
+    const QPixmap l = IconToPicture(icon.large);
+    const QPixmap s = IconToPicture(icon.small);
+    large.add(l.isNull() ? BrokenIcon(large.imageSize().width()) : l);
+    small.add(s.isNull() ? BrokenIcon(small.imageSize().width()) : s);
 }
+} // namespace
 
 QPixmap IconToPicture(const QImage& icon)
 {
@@ -35,18 +38,14 @@ bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, Li
     try {
         const iconsource::IconFile file(path);
         const int n = file.count();
+        // The count is a 16-bit number; a larger file cannot be listed.
         if (n < 1 || n > std::numeric_limits<qint16>::max())
             return false;
 
         large.reserve(n);
         small.reserve(n);
-        for (int j = 0; j < n; ++j) {
-            const iconsource::IconPair icon = file.extract(j, large.imageSize(), small.imageSize());
-            const QPixmap l = IconToPicture(icon.large);
-            const QPixmap s = IconToPicture(icon.small);
-            large.add(l.isNull() ? BrokenIcon(large.imageSize().width()) : l);
-            small.add(s.isNull() ? BrokenIcon(small.imageSize().width()) : s);
-        }
+        for (int j = 0; j < n; ++j)
+            addPictures(file.extract(j, large.imageSize(), small.imageSize()), large, small);
 
         // Image lists first, then every item in one batch: the view lays out once.
         list.setIcons(&large);
@@ -60,6 +59,16 @@ bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, Li
     } catch (const std::exception&) {
         return false;
     }
+}
+
+void AddFirstIcon(const QString& path, ImageList& large, ImageList& small)
+{
+    // The reader opens regular files only and reads nothing it cannot.
+    iconsource::IconPair icon;
+    const iconsource::IconFile file(path);
+    if (file.count() > 0)
+        icon = file.extract(0, large.imageSize(), small.imageSize());
+    addPictures(icon, large, small);
 }
 
 } // namespace zor::IcoGet

@@ -1,5 +1,5 @@
 #pragma once
-// Turns an icon source file into entries of the icon list: one large and one small
+// Turns icon source files into entries of the icon list: one large and one small
 // image per icon, and one list item per icon labelled with its zero-based number.
 #include <QImage>
 #include <QPixmap>
@@ -10,10 +10,11 @@ namespace zor {
 class ImageList;
 class ListView;
 
-namespace IcoGet {
+// The open-file dialogs' filter: icon-bearing files, and all files.
+inline const QString IconFileFilter = QStringLiteral(
+    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
 
-// Number of icons in the file; 0 when it holds none or is not an icon source.
-qint16 CountIcons(const QString& path);
+namespace IcoGet {
 
 // A picture that the image lists accept, or a null pixmap for "no image".
 QPixmap IconToPicture(const QImage& icon);
@@ -22,6 +23,9 @@ QPixmap IconToPicture(const QImage& icon);
 // broken-icon placeholder so that item k still shows image k. False when the file
 // holds no icons or the load failed.
 bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, ListView& list);
+
+// Adds the first icon of the file to both image lists (the placeholder when it has none).
+void AddFirstIcon(const QString& path, ImageList& large, ImageList& small);
 
 // The placeholder shown for an icon whose image cannot be read.
 QPixmap BrokenIcon(int size);

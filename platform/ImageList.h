@@ -23,10 +23,6 @@ public:
     const QPixmap& image(int k) const;
     void clear() { m_images.clear(); }
 
-    // Mask-colour keying, kept for the image lists that are designed with it.
-    bool useMaskColor = true;
-    QColor maskColor = QColor(192, 192, 192);
-
 private:
     QSize m_size;
     std::vector<QPixmap> m_images;

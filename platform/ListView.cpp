@@ -37,14 +37,6 @@ void ListItemModel::reset(const std::function<void()>& change)
     endResetModel();
 }
 
-void ListItemModel::append(ListItem item)
-{
-    const int row = int(items.size());
-    beginInsertRows({}, row, row);
-    items.push_back(std::move(item));
-    endInsertRows();
-}
-
 ListView::ListView(QWidget* parent) : QListView(parent)
 {
     setModel(&m_model);
@@ -75,11 +67,6 @@ const ListItem& ListView::item(int index) const
     if (index < 1 || index > itemCount())
         throw RuntimeError(35600, "index out of bounds");
     return m_model.items[size_t(index - 1)];
-}
-
-void ListView::addItem(const QString& text, int largeImage, int smallImage)
-{
-    m_model.append({text, largeImage, smallImage});
 }
 
 void ListView::addItems(std::vector<ListItem> items)

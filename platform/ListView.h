@@ -30,7 +30,6 @@ public:
     const ImageList* smallIcons = nullptr;
     bool large = true;
     void reset(const std::function<void()>& change);
-    void append(ListItem item);
 };
 
 class ListView : public QListView {
@@ -47,7 +46,6 @@ public:
 
     int itemCount() const { return int(m_model.items.size()); }
     const ListItem& item(int index) const;       // 1-based; outside the list raises error 35600
-    void addItem(const QString& text, int largeImage, int smallImage);
     void addItems(std::vector<ListItem> items);  // one batch, one layout
     void clearItems();
 

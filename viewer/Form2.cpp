@@ -1,12 +1,12 @@
 #include "viewer/Form2.h"
 
-#include "app/Form1.h"
 #include "platform/Platform.h"
+#include "platform/ToolBar.h"
+#include "viewer/EnlargedViewSource.h"
 #include "viewer/Kakudai.h"
 #include "viewer/PictureBox.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
 #include <QLineEdit>
@@ -50,20 +50,10 @@ protected:
     }
 };
 
-QToolBar* makeToolbar(QWidget* parent, const QString& name)
-{
-    auto* bar = new QToolBar(parent);
-    bar->setObjectName(name);
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize(QSize(16, 16));
-    bar->setContentsMargins(0, 0, 0, 0);
-    bar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
-    return bar;
-}
 } // namespace
 
-Form2::Form2(Form1* owner) : QDialog(owner), m_owner(owner)
+Form2::Form2(QWidget* owner, const EnlargedViewSource& source)
+    : QDialog(owner), m_owner(owner), m_source(source)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("QEL TORMELIA VIEWER 拡大表示"));
@@ -91,7 +81,7 @@ Form2::Form2(Form1* owner) : QDialog(owner), m_owner(owner)
 
 void Form2::buildToolbars()
 {
-    Toolbar1 = makeToolbar(this, QStringLiteral("Toolbar1"));
+    Toolbar1 = makeFlatToolBar(this, QStringLiteral("Toolbar1"));
     Toolbar1->setGeometry(0, 0, ClientSize.width(), ToolbarHeight);
 
     struct Glyph { int index; const char* file; const char* name; };
@@ -156,9 +146,9 @@ void Form2::clearSource()
     Picture2.fill(QApplication::palette().color(QPalette::Window));
 }
 
-void Form2::Open(Form1* owner)
+void Form2::Open(QWidget* owner, const EnlargedViewSource& source)
 {
-    Form2 view(owner);
+    Form2 view(owner, source);
     view.Form_Load();
     if (screenshotHook)
         QTimer::singleShot(500, &view, [&view] { screenshotHook(view); });
@@ -169,14 +159,15 @@ void Form2::Open(Form1* owner)
 void Form2::Form_Load()
 {
     trap([&] {
-        setWindowIcon(m_owner->windowIcon());
-        if (m_owner->Text1->currentText().isEmpty())
+        if (m_owner)
+            setWindowIcon(m_owner->windowIcon());
+        if (m_source.sourcePath().isEmpty())
             Text1->hide();
         Kakudai::PrepareEnlargedView(*this);
-        Text1->setText(Kakudai::IconLocation(*m_owner, ClickedItem));
+        Text1->setText(Kakudai::IconLocation(*this, ClickedItem));
         Text1->setCursorPosition(0);
         // Always the 32 x 32 image first, whatever size the main list shows.
-        Kakudai::LoadSource(*this, m_owner->ImageList1, ClickedItem);
+        Kakudai::LoadSource(*this, m_source.largeImages(), ClickedItem);
         Kakudai::StretchToView(*Picture1, Picture2, 32);
         NowInd = ClickedItem;
     });
@@ -195,7 +186,7 @@ void Form2::Toolbar1_ButtonClick(int index)
         break;
     case 3:
         trap([&] {
-            if (NowInd < m_owner->ListView1->itemCount()) {
+            if (NowInd < m_source.itemCount()) {
                 ++NowInd;
                 Kakudai::ShowEnlargedIcon(*this, NowInd);
             }
@@ -208,7 +199,7 @@ void Form2::Toolbar1_ButtonClick(int index)
         const bool large = index == 5;
         trap([&] {
             Picture1->clear();
-            Kakudai::LoadSource(*this, large ? m_owner->ImageList1 : m_owner->ImageList2, NowInd);
+            Kakudai::LoadSource(*this, large ? m_source.largeImages() : m_source.smallImages(), NowInd);
             Kakudai::StretchToView(*Picture1, Picture2, large ? 32 : 16);
         });
         break;

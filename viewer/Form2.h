@@ -12,15 +12,15 @@ class QToolButton;
 
 namespace zor {
 
-class Form1;
+class EnlargedViewSource;
 class PictureBox;
 
 class Form2 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form2(Form1* owner);
-    // Shows the view modally for the main window's ClickedItem.
-    static void Open(Form1* owner);
+    Form2(QWidget* owner, const EnlargedViewSource& source);
+    // Shows the view modally over owner for the source's clicked item.
+    static void Open(QWidget* owner, const EnlargedViewSource& source);
     // Called with the view once it is on screen (for `zor --screenshot`); normally empty.
     static std::function<void(Form2&)> screenshotHook;
 
@@ -28,7 +28,7 @@ public:
     void Toolbar1_ButtonClick(int index);
     void Toolbar2_ButtonClick(int index);
 
-    Form1* owner() const { return m_owner; }
+    const EnlargedViewSource& source() const { return m_source; }
     // Toolbar1's buttons 2, 3, 5 and 6; the separators 1, 4 and 7 give nullptr.
     QToolButton* button(int index) const;
     QToolButton* toolbar2Button(int index) const { return index == 1 ? m_ok : nullptr; }
@@ -43,6 +43,7 @@ public:
 
     int ClickedItem = 0;           // the main list's item the view was opened for
     qint32 NowInd = 0;             // 1-based index of the icon shown
+    QString SourcePath;            // the open source, taken anew on every opening
 
     // The client area's designed size in pixels (5895 x 6810 twips).
     static constexpr QSize ClientSize{393, 454};
@@ -50,7 +51,8 @@ public:
 private:
     void buildToolbars();
 
-    Form1* m_owner;
+    QWidget* m_owner;
+    const EnlargedViewSource& m_source;
     std::array<QToolButton*, 8> m_buttons{};
     QToolButton* m_ok = nullptr;
 };

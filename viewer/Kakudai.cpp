@@ -1,43 +1,39 @@
 #include "viewer/Kakudai.h"
 
-#include "app/Form1.h"
 #include "platform/ImageList.h"
 #include "platform/Platform.h"
+#include "viewer/EnlargedViewSource.h"
 #include "viewer/Form2.h"
 #include "viewer/PictureBox.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QToolButton>
 
 namespace zor::Kakudai {
 
-QString SourcePath;
-
 void PrepareEnlargedView(Form2& view)
 {
-    const Form1& main = *view.owner();
-    view.ClickedItem = main.ClickedItem;
-    const QString box = main.Text1->currentText();
+    const EnlargedViewSource& source = view.source();
+    view.ClickedItem = source.clickedItem();
+    const QString box = source.sourcePath();
     if (!box.isEmpty()) {
-        SourcePath = box;
+        view.SourcePath = box;
     } else {
         // Only for the location text, which is hidden in this case: no selection is no path.
-        const int selected = main.ListView1->selectedIndex();
-        SourcePath = selected != 0 ? main.ListView1->item(selected).text : QString();
+        const int selected = source.selectedItem();
+        view.SourcePath = selected != 0 ? source.itemText(selected) : QString();
     }
 }
 
-QString IconLocation(const Form1& main, int index)
+QString IconLocation(const Form2& view, int index)
 {
-    const ListView& list = *main.ListView1;
-    const QString text = list.item(index).text;
-    // A first item "0" marks the icons of one file; anything else names files of a folder.
-    if (list.item(1).text != QLatin1String("0"))
-        return SourcePath + QLatin1Char('/') + text + QLatin1String(",0");
-    return SourcePath + QLatin1Char(',') + text;
+    const EnlargedViewSource& source = view.source();
+    const QString text = source.itemText(index);
+    if (source.sourceKind() == EnlargedViewSource::Kind::Folder)
+        return view.SourcePath + QLatin1Char('/') + text + QLatin1String(",0");
+    return view.SourcePath + QLatin1Char(',') + text;
 }
 
 void LoadSource(Form2& view, const ImageList& list, int index)
@@ -69,13 +65,13 @@ void StretchToView(PictureBox& view, const QImage& source, int size)
 void ShowEnlargedIcon(Form2& view, qint32 index)
 {
     trap([&] {
-        const Form1& main = *view.owner();
-        view.Text1->setText(IconLocation(main, index));
+        const EnlargedViewSource& source = view.source();
+        view.Text1->setText(IconLocation(view, index));
         view.Text1->setCursorPosition(0);   // shown from its start, as a text box is
         view.Picture1->clear();
         view.clearSource();
         const bool large = view.button(5)->isChecked();
-        LoadSource(view, large ? main.ImageList1 : main.ImageList2, index);
+        LoadSource(view, large ? source.largeImages() : source.smallImages(), index);
         StretchToView(*view.Picture1, view.Picture2, large ? 32 : 16);
     });
 }

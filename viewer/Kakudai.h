@@ -7,17 +7,14 @@
 
 namespace zor {
 
-class Form1;
 class Form2;
 class ImageList;
 class PictureBox;
 
 namespace Kakudai {
 
-// The path of the open icon source, taken anew on every opening of the view.
-extern QString SourcePath;
-
-// Copies the clicked item into the view and takes SourcePath from the main window.
+// Copies the clicked item into the view and takes its SourcePath from the path box,
+// or from the selected item when the path box is empty.
 void PrepareEnlargedView(Form2& view);
 
 // Shows item `index` of the main list: location text, then the image in the size
@@ -26,7 +23,7 @@ void ShowEnlargedIcon(Form2& view, qint32 index);
 
 // "path,index" for item `index` of the main list: SourcePath/name,0 for a folder
 // source, SourcePath,number for a single file. Raises an error for a missing item.
-QString IconLocation(const Form1& main, int index);
+QString IconLocation(const Form2& view, int index);
 
 // Puts image `index` of `list` at the top-left of the view's source buffer, over the
 // window-background colour. Raises an error for a missing image.

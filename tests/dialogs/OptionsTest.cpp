@@ -3,6 +3,7 @@
 #include "dialogs/frmOption.h"
 #include "support/TestPlatform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEnterEvent>
@@ -35,7 +36,9 @@ int openOptions(test::TestPlatform& tp, Form1& form, int tab, const std::functio
         result = d.result();
         return result;
     };
-    frmOption::Open(&form, tab);
+    // Opened from the View menu, as the user opens it.
+    QAction* entries[] = {form.MVCustom, form.MVreration, form.MVUseful};
+    entries[tab]->trigger();
     return result;
 }
 

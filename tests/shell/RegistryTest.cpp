@@ -1,6 +1,6 @@
 // The registry and the registry layer, against the in-memory and the file-backed registry.
 #include "platform/registry/HiveRegistry.h"
-#include "platform/registry/MemoryRegistry.h"
+#include "support/MemoryRegistry.h"
 #include "shell/RegEdit.h"
 #include "support/TestPlatform.h"
 
@@ -357,7 +357,7 @@ TEST_F(HiveFileTest, TwoProcessesWritingAtOnceLoseNothing)
     ASSERT_TRUE(second.waitForFinished(120000));
     EXPECT_EQ(first.exitCode(), 0);
     EXPECT_EQ(second.exitCode(), 0);
-    for (const QString prefix : {QStringLiteral("First"), QStringLiteral("Second")}) {
+    for (const QString& prefix : {QStringLiteral("First"), QStringLiteral("Second")}) {
         for (int i = 0; i < Count; ++i)
             EXPECT_EQ(readValue(reg, HKEY_CURRENT_USER, prefix + QLatin1Char('\\') + QString::number(i), QStringLiteral("n")),
                       QString::number(i)) << prefix.toStdString() << i;

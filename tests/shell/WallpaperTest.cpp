@@ -36,8 +36,8 @@ protected:
         for (QColor c : {QColor(Qt::red), QColor(Qt::green)}) {
             large.add(halfIcon(32, c));
             small.add(halfIcon(16, c));
-            list.addItem(QString::number(list.itemCount()), list.itemCount() + 1, list.itemCount() + 1);
         }
+        list.addItems({{QStringLiteral("0"), 1, 1}, {QStringLiteral("1"), 2, 2}});
     }
     QString bmp() const { return dir.path() + QStringLiteral("/QEL/kepwall.bmp"); }
     QString registryValue(const QString& name)

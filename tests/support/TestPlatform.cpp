@@ -47,10 +47,11 @@ int ScriptedDialogRunner::exec(QDialog& dialog)
 std::optional<QString> ScriptedFileDialogs::openFile(QWidget*, const QString& filter)
 {
     filters.push_back(filter);
-    if (fileAnswers.empty())
-        return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
+    std::optional<QString> answer;
+    if (!fileAnswers.empty()) {
+        answer.swap(fileAnswers.front());
+        fileAnswers.pop_front();
+    }
     return answer;
 }
 

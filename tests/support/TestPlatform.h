@@ -1,9 +1,9 @@
 #pragma once
 // Test doubles of every desktop facility, installed for the lifetime of a TestPlatform.
 #include "platform/Platform.h"
-#include "platform/desktop/RecordingDesktop.h"
-#include "platform/desktop/RecordingShell.h"
-#include "platform/registry/MemoryRegistry.h"
+#include "support/RecordingDesktop.h"
+#include "support/RecordingShell.h"
+#include "support/MemoryRegistry.h"
 
 #include <QMap>
 #include <deque>

@@ -86,8 +86,8 @@ TEST_F(ViewerTest, LocationTextOfFolderSources)
         EXPECT_EQ(v.Text1->cursorPosition(), 0);   // shown from the start of the path
         EXPECT_EQ(v.ClickedItem, 2);
         EXPECT_EQ(v.NowInd, 2);
+        EXPECT_EQ(v.SourcePath, dir.path());
     });
-    EXPECT_EQ(Kakudai::SourcePath, dir.path());
 
     // The separator goes in whatever the path ends with: the root folder doubles it.
     fillList("/", {"a.ico", "b.ico"});
@@ -118,7 +118,7 @@ TEST_F(ViewerTest, EmptyPathBoxHidesTheTextButTheViewWorks)
     form.ClickedItem = 2;
     openView([&](Form2& v) {
         EXPECT_TRUE(v.Text1->isHidden());
-        EXPECT_EQ(Kakudai::SourcePath, QStringLiteral("b.ico"));
+        EXPECT_EQ(v.SourcePath, QStringLiteral("b.ico"));
         EXPECT_TRUE(isMagnified(v.Picture1->picture(), largeTestImage(1)));
         v.button(3)->click();
         EXPECT_EQ(v.NowInd, 3);

@@ -151,6 +151,7 @@ void ViewerTest::fillList(const QString& source, const QStringList& texts)
     form.ListView1->setIcons(&form.ImageList1);
     form.ListView1->setSmallIcons(&form.ImageList2);
     form.ListView1->addItems(std::move(items));
+    form.SourceKind = texts.value(0) == QLatin1String("0") ? Form1::Kind::File : Form1::Kind::Folder;
     form.Text1->setEditText(source);
 }
 
