@@ -1,10 +1,12 @@
 #include "app/Form1.h"
 
+#include "dialogs/HelpWindow.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "icons/IcoGet.h"
 #include "platform/Platform.h"
 #include "platform/ToolBar.h"
+#include "platform/desktop/Shell.h"
 #include "settings/ClsZOR.h"
 #include "settings/QELREG.h"
 #include "shell/ExeExeExe.h"
@@ -689,7 +691,21 @@ void Form1::MVUseful_Click() { trap([&] { openOptions(2); }); }
 
 void Form1::MHHelp_Click()
 {
-    trap([&] { ShellOpen(HelpFilePath(), SW_RESTORE, this); });
+    trap([&] {
+        const QString file = HelpFilePath();
+        // Few Linux desktops have a program for compiled help: then our own window shows it.
+        if (QFileInfo::exists(file) && !platform().shell->hasProgramFor(file)) {
+            if (!m_help)
+                m_help = HelpWindow::Open(file, this);
+            if (m_help) {
+                m_help->raise();
+                m_help->activateWindow();
+                return;
+            }
+        }
+        // The desktop's program, or "エラーが発生しました。" when there is none or no file.
+        ShellOpen(file, SW_RESTORE, this);
+    });
 }
 
 void Form1::ver_Click()

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <array>
 #include <vector>
 
@@ -18,6 +19,8 @@ class QToolBar;
 class QToolButton;
 
 namespace zor {
+
+class HelpWindow;
 
 // The running program's folder, captured first thing at start-up.
 extern QString ProgramFolder;
@@ -147,6 +150,7 @@ private:
     QWidget* m_client = nullptr;
     std::array<QToolButton*, 7> m_buttons{};
     QString m_dialogFileName;   // what the open-file dialog holds between openings
+    QPointer<HelpWindow> m_help;
     int m_hotScheme = 0;
     bool m_saved = false;
 };

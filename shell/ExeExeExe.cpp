@@ -3,6 +3,10 @@
 #include "platform/Platform.h"
 #include "platform/desktop/Shell.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace zor {
 
 void ShellOpen(const QString& file, int show, QWidget* parent)
@@ -18,7 +22,20 @@ void ShellOpen(const QString& file, int show, QWidget* parent)
 QString HelpFilePath()
 {
     // Joined without looking for a trailing separator: the root folder gives "//zor.chm".
-    return platform().identity->programFolder() + QStringLiteral("/zor.chm");
+    const QString folder = platform().identity->programFolder();
+    const QString beside = folder + QStringLiteral("/zor.chm");
+    if (QFileInfo::exists(beside))
+        return beside;
+    // An install keeps it in share/zor beside bin/, wherever the prefix is.
+    const QString installed[] = {
+        QDir::cleanPath(folder + QStringLiteral("/../share/zor/zor.chm")),
+        QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("zor/zor.chm")),
+    };
+    for (const QString& path : installed) {
+        if (!path.isEmpty() && QFileInfo::exists(path))
+            return path;
+    }
+    return beside;
 }
 
 } // namespace zor

@@ -12,10 +12,9 @@
 
 namespace zor {
 
-namespace {
-// Whether the desktop has a program for the file's type. The opener itself starts and
-// fails on its own, so without this check a document nobody can open looks opened.
-bool hasHandler(const QString& path)
+// The opener itself starts and fails on its own, so without this check a document
+// nobody can open looks opened.
+bool RealShell::hasProgramFor(const QString& path)
 {
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
@@ -30,12 +29,11 @@ bool hasHandler(const QString& path)
     }
     return !query.readAllStandardOutput().trimmed().isEmpty();
 }
-} // namespace
 
 bool RealShell::openDocument(const QString& path, int)
 {
     // The desktop opener would only report a missing file to the user itself.
-    if (path.isEmpty() || !QFileInfo::exists(path) || !hasHandler(path))
+    if (path.isEmpty() || !QFileInfo::exists(path) || !hasProgramFor(path))
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }

@@ -6,6 +6,7 @@ namespace zor {
 class RealShell : public Shell {
 public:
     bool openDocument(const QString& path, int showCommand) override;
+    bool hasProgramFor(const QString& path) override;
     void openUrl(const QString& address) override;
     void showProperties(const QString& path) override;
 };

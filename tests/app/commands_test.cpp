@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "IconFixtures.h"
+#include "dialogs/HelpWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QTest>
 #include <QDialog>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
 
 using namespace zor;
 using zor::test::AppTest;
@@ -59,6 +62,45 @@ TEST_F(AppTest, HelpOpensTheHelpFileBesideTheProgram)
     fx::writeBytes(dir.path() + "/zor.chm", "ITSF");
     form->MHHelp_Click();
     EXPECT_EQ(tp.messages.shown.size(), 1u);
+}
+
+// Most Linux desktops have no program for compiled help: F1 then shows our own window.
+TEST_F(AppTest, HelpWithoutAProgramForHelpFilesShowsTheHelpWindow)
+{
+    markStartedBefore();
+    tp.identity.folder = dir.path();
+    tp.shell.programs = false;
+    form->Form_Load();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    fx::writeBytes(dir.path() + "/zor.chm", "ITSF");   // not a help file we can read
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    EXPECT_EQ(form->findChild<HelpWindow*>(), nullptr);
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].text, "エラーが発生しました。");
+
+    ASSERT_TRUE(QFile::remove(dir.path() + "/zor.chm"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ZOR_HELP_FILE), dir.path() + "/zor.chm"));
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    auto* help = form->findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(help->windowTitle(), "QEL TORMELIA VIEWER ヘルプ");
+    QTextBrowser* page = help->browser();
+    EXPECT_TRUE(page->toPlainText().contains("目次")) << "the contents page first";
+
+    // A click on a link follows it; the back button returns.
+    QTextCursor link = page->document()->find("拡大表示");
+    ASSERT_FALSE(link.isNull());
+    const QPoint at = page->cursorRect(link).center() - QPoint(8, 0);
+    QTest::mouseClick(page->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(page->source().path().endsWith("enlarge.html"));
+    QTest::mouseClick(help->findChild<QToolBar*>()->widgetForAction(help->back), Qt::LeftButton);
+    EXPECT_TRUE(page->source().path().endsWith("index.html"));
+
+    QTest::keyClick(form.get(), Qt::Key_F1);   // one window, raised again
+    EXPECT_EQ(form->findChildren<HelpWindow*>().size(), 1);
 }
 
 TEST_F(AppTest, OptionsEntriesOpenTheirTabs)

@@ -14,8 +14,9 @@ public:
     bool openDocument(const QString& path, int showCommand) override
     {
         documents.push_back({path, showCommand});
-        return answer.value_or(QFileInfo::exists(path));
+        return programs && answer.value_or(QFileInfo::exists(path));
     }
+    bool hasProgramFor(const QString&) override { return programs; }
     void openUrl(const QString& address) override { urls.push_back(address); }
     void showProperties(const QString& path) override { properties.push_back(path); }
 
@@ -23,6 +24,7 @@ public:
     std::vector<QString> urls;
     std::vector<QString> properties;
     std::optional<bool> answer;   // unset: an existing path opens, a missing one is refused
+    bool programs = true;         // whether the desktop has a program for every type
 };
 
 } // namespace zor
