@@ -268,9 +268,9 @@ int main(int argc, char** argv)
         // The option buttons' sample icon of each scheme.
         save(glyph(drawOpen, schemes[k]), out, QStringLiteral("sample%1").arg(k));
     }
-    save(windowIcon(16), out, QStringLiteral("zor16"));
-    save(windowIcon(32), out, QStringLiteral("zor32"));
-    save(windowIcon(48), out, QStringLiteral("zor48"));
+    // 16, 32 and 48 are compiled in; all of them are installed as the desktop's icon.
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        save(windowIcon(size), out, QStringLiteral("zor%1").arg(size));
     save(brokenIcon(16), out, QStringLiteral("broken16"));
     save(brokenIcon(32), out, QStringLiteral("broken32"));
     save(arrow(true), out, QStringLiteral("view_prev"));
