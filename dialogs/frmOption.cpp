@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 #include <QTextLayout>
 #include <QToolButton>
+#include <memory>
 
 namespace zor {
 
@@ -259,6 +261,10 @@ void frmOption::buildOptionsTab(QWidget* page)
         t->setObjectName(QStringLiteral("Text2_%1").arg(k));
         t->setReadOnly(true);
         t->setGeometry(8, 20 + 20 * k, 369, 18);
+        // The rows are read-only: Delete, Backspace and the menu's "クリア" empty them.
+        t->installEventFilter(this);
+        t->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(t, &QWidget::customContextMenuRequested, this, [this, k](const QPoint& pos) { Text2_ContextMenu(k, pos); });
         Text2[size_t(k)] = t;
         QPushButton* b = placedButton(QStringLiteral("..."), Frame3, QRect(388, 20 + 20 * k, 29, 17));
         b->setObjectName(QStringLiteral("Command6_%1").arg(k));
@@ -374,6 +380,29 @@ void frmOption::Command6_Click(int index)
     });
 }
 
+void frmOption::Text2_Clear(int index)
+{
+    trap([&] {
+        if (index >= 0 && index < 4)
+            Text2[size_t(index)]->clear();
+    });
+}
+
+void frmOption::Text2_ContextMenu(int index, const QPoint& pos)
+{
+    trap([&] {
+        if (index < 0 || index >= 4)
+            return;
+        QLineEdit* t = Text2[size_t(index)];
+        std::unique_ptr<QMenu> menu(t->createStandardContextMenu());
+        menu->addSeparator();
+        QAction* clear = menu->addAction(QStringLiteral("クリア"));
+        clear->setEnabled(!t->text().isEmpty());
+        if (menu->exec(t->mapToGlobal(pos)) == clear)
+            Text2_Clear(index);
+    });
+}
+
 void frmOption::Command2_Click()
 {
     trap([&] {
@@ -425,6 +454,14 @@ bool frmOption::eventFilter(QObject* watched, QEvent* e)
         for (int k = 0; k < SSTab1->count(); ++k) {
             QWidget* tabPage = SSTab1->widget(k);
             m_pages[size_t(k)]->move(-tabPage->mapTo(SSTab1, QPoint(0, 0)));
+        }
+    } else if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        for (int k = 0; k < 4; ++k) {
+            if (watched == Text2[size_t(k)] && (key == Qt::Key_Delete || key == Qt::Key_Backspace)) {
+                Text2_Clear(k);
+                return true;
+            }
         }
     } else if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
         for (int k = 0; k < AssociationButtonCount; ++k)

@@ -33,6 +33,8 @@ public:
     void Command1_MouseMove(int index);   // shows the button's description
     void Command4_Click(int index);       // system settings pages
     void Command6_Click(int index);       // browse for favourite index
+    void Text2_Clear(int index);          // empties favourite row index (Delete, Backspace, "クリア")
+    void Text2_ContextMenu(int index, const QPoint& pos);
     void Command2_Click();                // OK
     void Command3_Click();                // キャンセル
 

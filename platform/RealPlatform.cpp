@@ -9,13 +9,21 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace zor {
+
+namespace {
+constexpr int LockWaitMs = 10000;
+}
 
 IniSettingsStore::IniSettingsStore(QString folder) : m_folder(std::move(folder)) {}
 
@@ -45,14 +53,65 @@ std::optional<QString> IniSettingsStore::value(const QString& app, const QString
 
 void IniSettingsStore::setValue(const QString& app, const QString& section, const QString& key, const QString& text)
 {
-    QDir().mkpath(QFileInfo(fileOf(app)).absolutePath());
-    QSettings s(fileOf(app), QSettings::IniFormat);
-    s.beginGroup(section);
-    s.setValue(key, text);
-    s.endGroup();
-    s.sync();
-    if (s.status() == QSettings::AccessError)
-        throw RuntimeError(75, "settings store cannot be written");
+    // QSettings keeps one copy of each file per process. A write that fails stays pending
+    // in that copy: every later QSettings on the file then reports an error instead of
+    // reading it, and the next write that succeeds saves the failed value too. So the
+    // change is made on a scratch copy, and the file is replaced only once all of it
+    // has been written; the copy that reads use never holds a pending change.
+    const auto fail = [] { throw RuntimeError(75, "settings store cannot be written"); };
+    const QString file = fileOf(app);
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        fail();
+    QLockFile lock(file + QStringLiteral(".lock"));   // the lock QSettings takes for the file
+    if (!lock.tryLock(LockWaitMs))
+        fail();
+
+    QByteArray bytes;
+    QFile current(file);
+    if (current.exists()) {
+        if (!current.open(QIODevice::ReadOnly))
+            fail();   // never write over what could not be read
+        bytes = current.readAll();
+        current.close();
+    }
+    QTemporaryFile scratch(file + QStringLiteral(".XXXXXX"));
+    if (!scratch.open() || scratch.write(bytes) != bytes.size() || !scratch.flush())
+        fail();
+    scratch.close();
+    {
+        QSettings s(scratch.fileName(), QSettings::IniFormat);
+        s.beginGroup(section);
+        s.setValue(key, text);
+        s.endGroup();
+        s.sync();
+        if (s.status() == QSettings::AccessError)
+            fail();
+    }
+    // By name: QSettings replaced the scratch file, the open handle still shows the old one.
+    QFile changed(scratch.fileName());
+    if (!changed.open(QIODevice::ReadOnly))
+        fail();
+    bytes = changed.readAll();
+    QSaveFile out(file);   // refuses a file that is not writable, keeps its permissions
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        fail();
+    keepTimesApart(file);
+}
+
+void IniSettingsStore::keepTimesApart(const QString& file)
+{
+    // A later read in this process rereads the file only when its size or time changed;
+    // two writes in one millisecond that leave the same size must not look alike.
+    static QHash<QString, QDateTime> lastWritten;
+    QDateTime written = QFileInfo(file).lastModified();
+    QDateTime& last = lastWritten[file];
+    if (last.isValid() && written <= last) {
+        written = last.addMSecs(1);
+        QFile f(file);
+        if (f.open(QIODevice::ReadOnly))
+            f.setFileTime(written, QFileDevice::FileModificationTime);
+    }
+    last = written;
 }
 
 void QtMessageBoxes::show(QWidget* parent, const Message& m)

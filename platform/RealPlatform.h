@@ -15,6 +15,7 @@ public:
     QString fileOf(const QString& app) const;
 
 private:
+    static void keepTimesApart(const QString& file);
     QString m_folder;
 };
 

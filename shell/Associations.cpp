@@ -47,6 +47,15 @@ void confirm(QWidget* parent, const QString& text)
     platform().messages->show(parent, m);
 }
 
+// A registration that could not be written is not confirmed: the user learns what refused it.
+void reportUnwritten(QWidget* parent, const QString& subject, const QStringList& unwritten)
+{
+    Message m;
+    m.text = subject + QStringLiteral("を関連づけられませんでした。\n書き込めなかった場所:\n") + unwritten.join(QLatin1Char('\n'));
+    m.icon = MsgIcon::Critical;
+    platform().messages->show(parent, m);
+}
+
 } // namespace
 
 QString AssociationCaption(int index)
@@ -74,24 +83,32 @@ void RegisterAssociation(int index, QWidget* parent)
         return;
     const QString command = RegistrationCommandLine();
     const QString executable = platform().identity->executablePath();
+    QString subject;
     QString message;
-    // Failures are not reported: the confirmation follows every press.
+    QStringList unwritten;
     if (const FileRow* row = fileRow(index)) {
         QString icon = QString::fromUtf8(row->icon);
         QString description = QString::fromUtf8(row->description);
         QString className = QString::fromUtf8(row->className);
         const QString ext = QString::fromUtf8(row->ext);
         SetFileType(ext, QString::fromUtf8(row->caption), Verb, command, row->makeDefault, icon, description,
-                    className);
-        trap([&] { platform().desktop->registerFileType(executable, ext, row->makeDefault); });
+                    className, &unwritten);
+        unwritten += platform().desktop->registerFileType(executable, ext, row->makeDefault);
+        subject = QLatin1Char('.') + ext + QStringLiteral("ファイル");
         message = QString::fromUtf8(row->message);
     } else {
-        SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN"), QString(), Browse);
-        SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN\\command"), QString(), command);
-        trap([&] { platform().desktop->registerFolderHandler(executable); });
+        SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN"), QString(), Browse, &unwritten);
+        SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN\\command"), QString(), command,
+                     &unwritten);
+        unwritten += platform().desktop->registerFolderHandler(executable);
+        subject = QStringLiteral("フォルダ");
         message = QStringLiteral("フォルダを関連づけました。");
     }
-    confirm(parent, message);
+    unwritten.removeDuplicates();
+    if (!unwritten.isEmpty())
+        reportUnwritten(parent, subject, unwritten);
+    else
+        confirm(parent, message);
 }
 
 } // namespace zor

@@ -23,7 +23,8 @@ bool ContainsBlank(const QString& text);
 QString RegistrationCommandLine();
 
 // Command1_Click: writes the registration of the pressed button, reflects it into the
-// desktop's databases and confirms it. An index outside 0-4 does nothing.
+// desktop's databases and confirms it; when anything could not be written, a critical
+// message names the files and folders instead. An index outside 0-4 does nothing.
 void RegisterAssociation(int index, QWidget* parent);
 inline void RegisterAssociation(AssociationButton button, QWidget* parent)
 {

@@ -11,10 +11,19 @@ namespace {
 const QString DesktopKey = QStringLiteral("Control Panel\\Desktop");
 constexpr DWORD StringBufferBytes = 1024;
 
-void writeString(HKEY key, const QString& name, const QString& value)
+LONG writeString(HKEY key, const QString& name, const QString& value)
 {
     const QByteArray data = Registry::stringData(value);
-    platform().registry->RegSetValueEx(key, name, 0, REG_SZ, data.constData(), DWORD(data.size()));
+    return platform().registry->RegSetValueEx(key, name, 0, REG_SZ, data.constData(), DWORD(data.size()));
+}
+
+void noteRefusal(QStringList* unwritten, HKEY root)
+{
+    if (!unwritten)
+        return;
+    const QString place = platform().registry->location(root);
+    if (!unwritten->contains(place))
+        *unwritten << place;
 }
 } // namespace
 
@@ -61,19 +70,24 @@ QString GetRegString(HKEY root, const QString& subKey, const QString& valueName)
     return QString::fromUtf8(buffer.constData(), nul);
 }
 
-bool SetRegString(HKEY root, const QString& subKey, const QString& valueName, const QString& value)
+bool SetRegString(HKEY root, const QString& subKey, const QString& valueName, const QString& value,
+                  QStringList* unwritten)
 {
     HKEY key = 0;
     if (platform().registry->RegCreateKeyEx(root, subKey, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE, &key, nullptr)
-        != ERROR_SUCCESS)
+        != ERROR_SUCCESS) {
+        noteRefusal(unwritten, root);
         return false;
-    writeString(key, valueName, value);
+    }
+    // A refused value still counts as written for the result.
+    if (writeString(key, valueName, value) != ERROR_SUCCESS)
+        noteRefusal(unwritten, root);
     platform().registry->RegCloseKey(key);
     return true;
 }
 
 bool SetFileType(const QString& ext, const QString& caption, const QString& verb, const QString& command,
-                 bool makeDefault, QString& icon, QString& description, QString& className)
+                 bool makeDefault, QString& icon, QString& description, QString& className, QStringList* unwritten)
 {
     try {
         if (description == QLatin1String("NO"))
@@ -82,17 +96,17 @@ bool SetFileType(const QString& ext, const QString& caption, const QString& verb
             className = ext + QStringLiteral("file");
         QString cls = GetRegString(HKEY_CLASSES_ROOT, QLatin1Char('.') + ext, QString());
         if (cls.isEmpty() || cls == QLatin1String("False")) {
-            SetRegString(HKEY_CLASSES_ROOT, QLatin1Char('.') + ext, QString(), className);
-            SetRegString(HKEY_CLASSES_ROOT, className, QString(), description);
+            SetRegString(HKEY_CLASSES_ROOT, QLatin1Char('.') + ext, QString(), className, unwritten);
+            SetRegString(HKEY_CLASSES_ROOT, className, QString(), description, unwritten);
             cls = className;
         }
         if (makeDefault)
-            SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\shell"), QString(), verb);
-        SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\shell\\") + verb, QString(), caption);
+            SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\shell"), QString(), verb, unwritten);
+        SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\shell\\") + verb, QString(), caption, unwritten);
         SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\shell\\") + verb + QStringLiteral("\\command"),
-                     QString(), command);
+                     QString(), command, unwritten);
         if (icon != QLatin1String("NO"))
-            SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\defaulticon"), QString(), icon);
+            SetRegString(HKEY_CLASSES_ROOT, cls + QStringLiteral("\\defaulticon"), QString(), icon, unwritten);
         return true;
     } catch (...) {
         return false;

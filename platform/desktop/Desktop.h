@@ -3,6 +3,7 @@
 // in, and the freedesktop.org databases that decide which program opens a file.
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 namespace zor {
 
@@ -17,9 +18,11 @@ public:
     virtual QString windowsDirectory() = 0;
     // Makes executable (started with the file's path) a program for files with this
     // extension (without its dot); with makeDefault it becomes the one a double-click starts.
-    virtual void registerFileType(const QString& executable, const QString& extension, bool makeDefault) = 0;
+    // Both registrations return the files and folders that could not be written, so
+    // an empty list means the desktop now knows.
+    virtual QStringList registerFileType(const QString& executable, const QString& extension, bool makeDefault) = 0;
     // Offers executable for folders, without changing what opens them by default.
-    virtual void registerFolderHandler(const QString& executable) = 0;
+    virtual QStringList registerFolderHandler(const QString& executable) = 0;
 };
 
 inline const QColor FallbackDesktopColour{58, 110, 165};

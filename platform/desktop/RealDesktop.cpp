@@ -13,26 +13,27 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+// The installed files' text, compiled in (a static library's resources need this).
+static void initDesktopResources() { Q_INIT_RESOURCE(desktop); }
+
 namespace zor {
 
 namespace {
 
 constexpr int CommandTimeoutMs = 10000;
 
-// Extensions the shared MIME database may lack, with the types defined for them here.
+// Extensions the shared MIME database may lack, with the type defined for each and
+// the package that defines it. Each is a sub-class of the Windows program type, so
+// whatever opened such files before is still offered for them.
 struct OwnType {
     const char* extension;
     const char* type;
-    const char* comment;
-    const char* commentJa;
-    const char* icon;
+    const char* package;
 };
 constexpr OwnType OwnTypes[] = {
-    {"icl", "application/x-ms-icon-library", "Windows icon library", "アイコンライブラリ", "image-x-generic"},
-    {"dll", "application/x-ms-dll", "Windows dynamic link library", "ダイナミックリンクライブラリ",
-     "application-x-executable"},
-    {"cpl", "application/x-ms-cpl", "Windows Control Panel applet", "コントロールパネルアプレット",
-     "application-x-executable"},
+    {"icl", "application/x-ms-icon-library", "zor.xml"},
+    {"dll", "application/x-ms-dll", "zor-dll.xml"},
+    {"cpl", "application/x-ms-cpl", "zor-cpl.xml"},
 };
 
 const OwnType* ownTypeOfExtension(const QString& ext)
@@ -44,14 +45,16 @@ const OwnType* ownTypeOfExtension(const QString& ext)
     return nullptr;
 }
 
-bool isOwnType(const QString& type)
+const OwnType* ownType(const QString& type)
 {
     for (const OwnType& t : OwnTypes) {
         if (type == QLatin1String(t.type))
-            return true;
+            return &t;
     }
-    return false;
+    return nullptr;
 }
+
+bool isOwnType(const QString& type) { return ownType(type) != nullptr; }
 
 // The shared database's type for the extension, leaving out what this program defined.
 QString sharedTypeOf(const QString& ext)
@@ -64,20 +67,60 @@ QString sharedTypeOf(const QString& ext)
     return {};
 }
 
+bool sharedDatabaseKnows(const QString& type)
+{
+    const QMimeType t = QMimeDatabase().mimeTypeForName(type);
+    return t.isValid() && t.name() == type;
+}
+
+// The type a package line such as <sub-class-of type="..."/> names; empty for other lines.
+QString parentNamedBy(const QString& line)
+{
+    static const QString tag = QStringLiteral("<sub-class-of type=\"");
+    const qsizetype at = line.indexOf(tag);
+    if (at < 0)
+        return {};
+    const qsizetype from = at + tag.size();
+    return line.mid(from, line.indexOf(QLatin1Char('"'), from) - from);
+}
+
+const QString FolderType = QStringLiteral("inode/directory");
+
 QString dataHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 QString configHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation); }
 
-bool writeIfChanged(const QString& file, const QByteArray& contents)
+// Writes contents unless the file holds them already. Returns the file or folder that
+// could not be written, empty when all is well.
+QString writeIfChanged(const QString& file, const QByteArray& contents)
 {
     QFile current(file);
     if (current.open(QIODevice::ReadOnly) && current.readAll() == contents)
-        return false;
-    QDir().mkpath(QFileInfo(file).absolutePath());
+        return {};
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder))
+        return folder;
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(contents);
-    return out.commit();
+    if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() || !out.commit())
+        return file;
+    return {};
+}
+
+void note(QStringList& unwritten, const QString& place)
+{
+    if (!place.isEmpty() && !unwritten.contains(place))
+        unwritten << place;
+}
+
+// The file under one of the system's data folders ($XDG_DATA_DIRS), where an install
+// puts it; empty when none has it.
+QString installedFile(const QString& relative)
+{
+    const QString home = dataHome();
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        if (dir != home && QFileInfo(dir + QLatin1Char('/') + relative).isFile())
+            return dir + QLatin1Char('/') + relative;
+    }
+    return {};
 }
 
 QByteArray readFile(const QString& file)
@@ -87,8 +130,6 @@ QByteArray readFile(const QString& file)
         return {};
     return f.read(4 * 1024 * 1024);
 }
-
-QString xmlEscaped(const char* text) { return QString::fromUtf8(text).toHtmlEscaped(); }
 
 } // namespace
 
@@ -258,30 +299,47 @@ QString RealDesktop::mimeTypeOf(const QString& extension)
     return QStringLiteral("application/x-extension-") + extension.toLower();
 }
 
-QByteArray RealDesktop::mimePackage()
+QByteArray RealDesktop::installedText(const QString& name)
 {
-    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                 "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n");
-    for (const OwnType& t : OwnTypes) {
-        if (!sharedTypeOf(QLatin1String(t.extension)).isEmpty())
-            continue;   // the shared database knows it; do not compete with it
-        xml += QStringLiteral("  <mime-type type=\"%1\">\n").arg(QLatin1String(t.type));
-        xml += QStringLiteral("    <comment>%1</comment>\n").arg(xmlEscaped(t.comment));
-        xml += QStringLiteral("    <comment xml:lang=\"ja\">%1</comment>\n").arg(xmlEscaped(t.commentJa));
-        xml += QStringLiteral("    <generic-icon name=\"%1\"/>\n").arg(QLatin1String(t.icon));
-        xml += QStringLiteral("    <glob pattern=\"*.%1\"/>\n").arg(QLatin1String(t.extension));
-        xml += QStringLiteral("  </mime-type>\n");
-    }
-    xml += QStringLiteral("</mime-info>\n");
-    return xml.toUtf8();
+    initDesktopResources();
+    QFile f(QStringLiteral(":/desktop/") + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void RealDesktop::ensureMimeDefinitions()
+QByteArray RealDesktop::mimePackage(const QString& mimeType)
 {
+    const OwnType* own = ownType(mimeType);
+    if (!own)
+        return {};
+    QStringList lines = QString::fromUtf8(installedText(QLatin1String(own->package))).split(QLatin1Char('\n'));
+    // A parent the shared database does not have would only name a type no one knows.
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const QString& line) {
+                                   const QString parent = parentNamedBy(line);
+                                   return !parent.isEmpty() && !sharedDatabaseKnows(parent);
+                               }),
+                lines.end());
+    return lines.join(QLatin1Char('\n')).toUtf8();
+}
+
+void RealDesktop::defineOwnType(const QString& mimeType, QStringList& unwritten)
+{
+    const OwnType* own = ownType(mimeType);
+    const QString package = QStringLiteral("mime/packages/") + QLatin1String(own->package);
+    if (!installedFile(package).isEmpty())
+        return;   // the install defines it
     const QString mimeDir = dataHome() + QStringLiteral("/mime");
-    const bool changed = writeIfChanged(mimeDir + QStringLiteral("/packages/zor.xml"), mimePackage());
-    if (changed || !QFileInfo::exists(mimeDir + QStringLiteral("/mime.cache")))
-        run(QStringLiteral("update-mime-database"), {mimeDir});
+    const QString file = dataHome() + QLatin1Char('/') + package;
+    const QByteArray text = mimePackage(mimeType);
+    const bool changed = readFile(file) != text;
+    if (const QString failed = writeIfChanged(file, text); !failed.isEmpty()) {
+        note(unwritten, failed);
+        return;
+    }
+    const QString tool = QStringLiteral("update-mime-database");
+    if ((changed || !QFileInfo::exists(mimeDir + QStringLiteral("/mime.cache")))
+        && !QStandardPaths::findExecutable(tool).isEmpty() && !run(tool, {mimeDir}))
+        note(unwritten, mimeDir);
 }
 
 QString RealDesktop::execValue(const QString& executable)
@@ -310,68 +368,109 @@ QString RealDesktop::execValue(const QString& executable)
     return arg + QStringLiteral(" %f");
 }
 
-void RealDesktop::writeDesktopEntry(const QString& executable, const QString& mimeType)
+QByteArray RealDesktop::desktopEntry(const QString& executable, const QStringList& mimeTypes)
 {
+    QStringList out;
+    for (const QString& line : QString::fromUtf8(installedText(DesktopFile)).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("Exec=")))
+            out << QStringLiteral("Exec=") + execValue(executable);
+        else if (line.startsWith(QStringLiteral("MimeType=")))
+            out << (mimeTypes.isEmpty() ? QString() : QStringLiteral("MimeType=") + mimeTypes.join(QLatin1Char(';')) + QLatin1Char(';'));
+        else
+            out << line;
+    }
+    out.removeAll(QString());
+    return (out.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+void RealDesktop::provideDesktopEntry(const QString& executable, const QString& mimeType, QStringList& unwritten)
+{
+    if (!installedFile(QStringLiteral("applications/") + DesktopFile).isEmpty())
+        return;   // the install's entry serves
     const QString file = dataHome() + QStringLiteral("/applications/") + DesktopFile;
-    // Keep the types registered before, in their order.
+    // Keep the types registered before, in their order. Folders are never among them: a
+    // desktop with no other folder program would take this entry for every folder.
     QStringList types;
     for (const QString& line : QString::fromUtf8(readFile(file)).split(QLatin1Char('\n'))) {
         if (line.startsWith(QStringLiteral("MimeType=")))
             types = line.mid(9).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     }
-    if (!types.contains(mimeType))
+    types.removeAll(FolderType);
+    if (mimeType != FolderType && !types.contains(mimeType))
         types << mimeType;
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=QEL TORMELIA VIEWER\n"
-                                         "Comment=View the icons inside icon files, icon libraries and programs\n"
-                                         "Comment[ja]=アイコンファイル、アイコンライブラリ、プログラムの中のアイコンを表示します\n"
-                                         "Exec=%1\n"
-                                         "Icon=image-x-generic\n"
-                                         "Terminal=false\n"
-                                         "NoDisplay=false\n"
-                                         "Categories=Graphics;Viewer;\n"
-                                         "MimeType=%2;\n")
-                              .arg(execValue(executable), types.join(QLatin1Char(';')));
-    writeIfChanged(file, entry.toUtf8());
+    note(unwritten, writeIfChanged(file, desktopEntry(executable, types)));
+    // The entry names the program's own icon, so it has to be there.
+    for (int size : {16, 32, 48}) {
+        QFile icon(QStringLiteral(":/art/zor%1.png").arg(size));
+        if (!icon.open(QIODevice::ReadOnly))
+            continue;
+        note(unwritten, writeIfChanged(dataHome() + QStringLiteral("/icons/hicolor/%1x%1/apps/zor.png").arg(size), icon.readAll()));
+    }
 }
 
-void RealDesktop::updateMimeApps(const QString& mimeType, bool makeDefault)
+QString RealDesktop::currentDefault(const QString& mimeType, const MimeAppsList& list)
+{
+    const QStringList defaults = list.entries(MimeAppsList::Defaults, mimeType);
+    if (!defaults.isEmpty())
+        return defaults.first();
+    if (const auto answer = run(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType})) {
+        const QString app = QString::fromUtf8(*answer).trimmed();
+        if (app.endsWith(QStringLiteral(".desktop")) && app != DesktopFile && !app.contains(QLatin1Char('\n')))
+            return app;
+    }
+    // A program the user added, which desktops without a default take first.
+    for (const QString& app : list.entries(MimeAppsList::Added, mimeType)) {
+        if (app != DesktopFile)
+            return app;
+    }
+    return {};
+}
+
+bool RealDesktop::updateMimeApps(const QString& mimeType, bool makeDefault, QStringList& unwritten)
 {
     const QString file = configHome() + QStringLiteral("/mimeapps.list");
     MimeAppsList list(QString::fromUtf8(readFile(file)));
     if (makeDefault) {
         list.putFirst(MimeAppsList::Defaults, mimeType, DesktopFile);
-    } else if (list.entries(MimeAppsList::Defaults, mimeType).isEmpty()) {
-        // An added association can outrank the system's default on some desktops;
-        // pin the program that opens these files now so it keeps doing so.
-        if (const auto current = run(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType})) {
-            const QString app = QString::fromUtf8(*current).trimmed();
-            if (app.endsWith(QStringLiteral(".desktop")) && app != DesktopFile && !app.contains(QLatin1Char('\n')))
-                list.setEntries(MimeAppsList::Defaults, mimeType, {app});
-        }
+        list.append(MimeAppsList::Added, mimeType, DesktopFile);
+    } else {
+        // A desktop without a default takes the first program offered. So the program
+        // that opens these now is pinned as the default and offered before this one.
+        const QString current = currentDefault(mimeType, list);
+        if (current.isEmpty() && mimeType == FolderType)
+            return false;   // nothing else opens folders: offering this one would make it their program
+        if (!current.isEmpty() && current != DesktopFile && list.entries(MimeAppsList::Defaults, mimeType).isEmpty())
+            list.setEntries(MimeAppsList::Defaults, mimeType, {current});
+        QStringList added = list.entries(MimeAppsList::Added, mimeType);
+        added.removeAll(DesktopFile);
+        if (added.isEmpty() && !current.isEmpty() && current != DesktopFile)
+            added << current;
+        list.setEntries(MimeAppsList::Added, mimeType, added << DesktopFile);
     }
-    list.append(MimeAppsList::Added, mimeType, DesktopFile);
     // Pressing the button again undoes an earlier "remove from this list" by the user.
     list.remove(MimeAppsList::Removed, mimeType, DesktopFile);
-    writeIfChanged(file, list.text().toUtf8());
+    note(unwritten, writeIfChanged(file, list.text().toUtf8()));
+    return true;
 }
 
-void RealDesktop::registerFileType(const QString& executable, const QString& extension, bool makeDefault)
+QStringList RealDesktop::registerFileType(const QString& executable, const QString& extension, bool makeDefault)
 {
+    QStringList unwritten;
     const QString type = mimeTypeOf(extension);
     if (isOwnType(type))
-        ensureMimeDefinitions();
-    // The pinned default is looked up before our entry can take part in the answer.
-    updateMimeApps(type, makeDefault);
-    writeDesktopEntry(executable, type);
+        defineOwnType(type, unwritten);
+    // The current default is looked up before our entry can take part in the answer.
+    updateMimeApps(type, makeDefault, unwritten);
+    provideDesktopEntry(executable, type, unwritten);
+    return unwritten;
 }
 
-void RealDesktop::registerFolderHandler(const QString& executable)
+QStringList RealDesktop::registerFolderHandler(const QString& executable)
 {
-    const QString type = QStringLiteral("inode/directory");
-    updateMimeApps(type, false);
-    writeDesktopEntry(executable, type);
+    QStringList unwritten;
+    if (updateMimeApps(FolderType, false, unwritten))
+        provideDesktopEntry(executable, FolderType, unwritten);
+    return unwritten;
 }
 
 } // namespace zor

@@ -11,6 +11,8 @@
 
 namespace zor {
 
+class MimeAppsList;
+
 class RealDesktop : public Desktop {
 public:
     RealDesktop();
@@ -18,8 +20,8 @@ public:
     QColor desktopColour() override;
     void applyWallpaper(const QString& path, bool tiled) override;
     QString windowsDirectory() override;
-    void registerFileType(const QString& executable, const QString& extension, bool makeDefault) override;
-    void registerFolderHandler(const QString& executable) override;
+    QStringList registerFileType(const QString& executable, const QString& extension, bool makeDefault) override;
+    QStringList registerFolderHandler(const QString& executable) override;
 
     // Runs a command with a time limit: its standard output, or nothing when the
     // command is missing, fails or hangs. Replaceable so the commands can be checked.
@@ -37,15 +39,24 @@ public:
     // The Exec value of the desktop entry: the executable, quoted as the desktop entry
     // format asks, and %f.
     static QString execValue(const QString& executable);
-    // The definitions this program adds for the extensions the shared database lacks.
-    static QByteArray mimePackage();
+    // The files as an install ships them, from platform/desktop: "zor.desktop" and
+    // "zor.xml" (the icon-library type), and "zor-dll.xml", "zor-cpl.xml". What is
+    // written here is made from them, so the two cannot drift apart.
+    static QByteArray installedText(const QString& name);
+    // That desktop entry, started from executable and listing these types.
+    static QByteArray desktopEntry(const QString& executable, const QStringList& mimeTypes);
+    // The package that defines one of this program's own types, without the parents
+    // that the shared database lacks; empty for any other type.
+    static QByteArray mimePackage(const QString& mimeType);
 
 private:
     enum class Family { None, Gnome, Cinnamon, Mate, Xfce, Kde };
     Family family() const;
-    void ensureMimeDefinitions();
-    void writeDesktopEntry(const QString& executable, const QString& mimeType);
-    void updateMimeApps(const QString& mimeType, bool makeDefault);
+    void defineOwnType(const QString& mimeType, QStringList& unwritten);
+    // False when the program was not offered for the type (see the folder rule there).
+    bool updateMimeApps(const QString& mimeType, bool makeDefault, QStringList& unwritten);
+    QString currentDefault(const QString& mimeType, const MimeAppsList& list);
+    void provideDesktopEntry(const QString& executable, const QString& mimeType, QStringList& unwritten);
     static std::optional<QByteArray> runCommand(const QString& program, const QStringList& arguments);
 };
 

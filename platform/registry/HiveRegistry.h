@@ -15,6 +15,7 @@ public:
     explicit HiveRegistry(QString folder = {});
     QString folder() const;
     QString fileOf(HKEY root) const;
+    QString location(HKEY root) const override { return fileOf(root); }
 
     // The hive file's contents, and back. parseHive returns false for a damaged file.
     static QByteArray serialise(const Hive& hive);

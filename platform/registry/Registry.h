@@ -63,6 +63,9 @@ public:
                                DWORD size) = 0;
     virtual LONG RegCloseKey(HKEY key) = 0;
 
+    // Where the root's keys are kept, for telling the user what could not be written.
+    virtual QString location(HKEY root) const = 0;
+
     // REG_SZ data: the text in the program's code page (UTF-8 here) and one NUL.
     static QByteArray stringData(const QString& text);
 };
@@ -93,6 +96,7 @@ public:
     LONG RegSetValueEx(HKEY key, const QString& valueName, DWORD reserved, DWORD type, const char* data,
                        DWORD size) override;
     LONG RegCloseKey(HKEY key) override;
+    QString location(HKEY root) const override { return rootName(root); }
 
     // Opening or creating this key (or one beneath it) is refused with
     // ERROR_ACCESS_DENIED, as a key protected by the administrator would be.

@@ -10,9 +10,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -239,6 +242,63 @@ TEST(OptionsDialog, BrowsingFillsTheRowAndCancelKeepsIt)
     EXPECT_EQ(stored(tp, QStringLiteral("RF6")), QStringLiteral("/icons/chosen.icl"));
     EXPECT_EQ(stored(tp, QStringLiteral("RF5")), QStringLiteral("/kept.ico"));
     EXPECT_EQ(stored(tp, QStringLiteral("RF4")), QString());
+}
+
+// Picks the entry with this text from the context menu that the next right click opens.
+void chooseFromNextMenu(const QString& text)
+{
+    QTimer::singleShot(0, [text] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions()) {
+            if (a->text() == text) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                return;
+            }
+        }
+        menu->close();
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+    });
+}
+
+TEST(OptionsDialog, AFavouriteRowIsClearedByKeyOrMenuAndOkStoresTheEmptySlot)
+{
+    struct Row {
+        const char* how;
+        int row;
+        std::function<void(QLineEdit*)> clear;
+    };
+    const Row rows[] = {
+        {"Delete", 0, [](QLineEdit*) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete); }},
+        {"Backspace", 2, [](QLineEdit*) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace); }},
+        {"クリア", 3, [](QLineEdit* t) {
+             // Through the window, as a real click arrives, so that it opens the context menu.
+             chooseFromNextMenu(QStringLiteral("クリア"));
+             QWindow* w = t->window()->windowHandle();
+             QTest::mouseClick(w, Qt::RightButton, {}, w->mapFromGlobal(t->mapToGlobal(QPoint(20, 9))));
+         }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.how);
+        test::TestPlatform tp;
+        Form1 form;
+        for (int k = 4; k < 8; ++k)
+            store(tp, QStringLiteral("RF%1").arg(k), QStringLiteral("/fav/%1.icl").arg(k));
+        openOptions(tp, form, 0, [&](frmOption& o) {
+            o.show();
+            o.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&o));
+            QLineEdit* t = o.Text2[size_t(r.row)];
+            QTest::mouseClick(t, Qt::LeftButton, {}, QPoint(20, 9));
+            ASSERT_EQ(QApplication::focusWidget(), t);
+            r.clear(t);
+            EXPECT_TRUE(t->text().isEmpty());
+            QTest::mouseClick(o.Command2, Qt::LeftButton);
+        });
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(stored(tp, QStringLiteral("RF%1").arg(4 + k)),
+                      k == r.row ? QString() : QStringLiteral("/fav/%1.icl").arg(4 + k)) << k;
+    }
 }
 
 TEST(OptionsDialog, HoverShowsTheDescriptionAndLeavingKeepsIt)

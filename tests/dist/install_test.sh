@@ -40,6 +40,7 @@ done
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null || fail "no .deb"
 deb=$(ls "$work"/deb/*.deb)
-dpkg-deb -c "$deb" | grep -q './usr/share/applications/zor.desktop' || fail ".deb lacks the desktop entry"
+contents=$(dpkg-deb -c "$deb")
+grep -q './usr/share/applications/zor.desktop' <<<"$contents" || fail ".deb lacks the desktop entry"
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail ".deb does not depend on Qt"
 echo "install ok"

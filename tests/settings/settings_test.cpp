@@ -5,8 +5,12 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace zor;
 
@@ -164,6 +168,90 @@ TEST(IniSettingsStore, LivesInTheQelFileAndSurvivesDamage)
     EXPECT_NO_THROW(store.value("QEL", "QEL Tormelia Viewer", "Ver"));
     IniSettingsStore elsewhere(dir.path() + "/missing");
     EXPECT_FALSE(elsewhere.value("QEL", "QEL Tormelia Viewer", "Ver").has_value());
+}
+
+// Writes that fail for everyone, root included: a file-size limit of a few bytes
+// (what a full disk or a used-up quota does), and a read-only file (stops only
+// other users than root).
+class WritesFail {
+public:
+    enum class Way { SizeLimit, ReadOnlyFile };
+    WritesFail(Way way, const QString& file) : m_way(way), m_file(file)
+    {
+        if (way == Way::SizeLimit) {
+            m_oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &m_old);
+            const rlimit tiny{8, m_old.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &tiny);
+        } else {
+            m_perms = QFile::permissions(file);
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        }
+    }
+    ~WritesFail()
+    {
+        if (m_way == Way::SizeLimit) {
+            setrlimit(RLIMIT_FSIZE, &m_old);
+            std::signal(SIGXFSZ, m_oldSignal);
+        } else {
+            QFile::setPermissions(m_file, m_perms);
+        }
+    }
+
+private:
+    Way m_way;
+    QString m_file;
+    rlimit m_old{};
+    void (*m_oldSignal)(int) = nullptr;
+    QFile::Permissions m_perms;
+};
+
+TEST(IniSettingsStore, AFailedWriteNeitherHidesNorChangesWhatIsStored)
+{
+    std::vector<WritesFail::Way> ways{WritesFail::Way::SizeLimit};
+    if (geteuid() != 0)
+        ways.push_back(WritesFail::Way::ReadOnlyFile);
+    for (const WritesFail::Way way : ways) {
+        SCOPED_TRACE(way == WritesFail::Way::SizeLimit ? "file-size limit" : "read-only file");
+        QTemporaryDir dir;
+        test::TestPlatform tp;
+        IniSettingsStore ini(dir.path());
+        tp.p.settings = &ini;
+        tp.install();
+        ClsZOR z;
+        QELREG().TormeliaViewer_Version(89);
+        z.SetRFile(4, QStringLiteral("/fav/a.icl"));
+        z.RePos(true);
+        const QString file = ini.fileOf(StoreApp);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        {
+            WritesFail failing(way, file);
+            try {
+                z.SetRFile(0, QStringLiteral("/lost.ico"));
+                ADD_FAILURE() << "the write went through";
+            } catch (const RuntimeError& e) {
+                EXPECT_EQ(e.number, 75);
+            }
+            // Every later read, by any instance, still finds what the file holds.
+            for (int pass = 0; pass < 2; ++pass) {
+                EXPECT_EQ(QELREG().TormeliaViewer_Version(), 89);
+                EXPECT_EQ(ClsZOR().GetRFile(4), QStringLiteral("/fav/a.icl"));
+                EXPECT_TRUE(ClsZOR().RePos());
+                EXPECT_EQ(ClsZOR().GetRFile(0), QString());
+            }
+        }
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+        f.close();
+        // Once the file can be written again, the failed value does not come back with the next write.
+        z.SetRFile(1, QStringLiteral("/next.ico"));
+        EXPECT_EQ(ClsZOR().GetRFile(1), QStringLiteral("/next.ico"));
+        EXPECT_EQ(ClsZOR().GetRFile(0), QString());
+        EXPECT_EQ(ClsZOR().GetRFile(4), QStringLiteral("/fav/a.icl"));
+    }
 }
 
 TEST(IniSettingsStore, DefaultFolderFollowsXdgConfigHome)

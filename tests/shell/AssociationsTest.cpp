@@ -189,16 +189,29 @@ TEST_F(AssociationsTest, RegistryTextIsUtf8WithOneNul)
     EXPECT_EQ(QByteArray(buf, size), QStringLiteral("開く(&O)").toUtf8() + QByteArray(1, '\0'));
 }
 
-TEST_F(AssociationsTest, RefusedKeysStillConfirm)
+TEST_F(AssociationsTest, RefusedWritesAreReportedInsteadOfConfirmed)
 {
     t.registry.refuse(HKEY_CLASSES_ROOT, QStringLiteral(".dll"));
     t.registry.refuse(HKEY_CLASSES_ROOT, QStringLiteral("Directory"));
     RegisterAssociation(AssociationButton::Dll, nullptr);
-    expectConfirmed(QStringLiteral(".dllファイルを関連づけました。"));
     RegisterAssociation(AssociationButton::Folder, nullptr);
-    expectConfirmed(QStringLiteral("フォルダを関連づけました。"));
+    t.desktop.unwritten = {QStringLiteral("/home/me/.local/share/applications")};
+    RegisterAssociation(AssociationButton::Ico, nullptr);
     EXPECT_FALSE(exists(QStringLiteral("Directory\\shell\\ZOROPEN")));
-    EXPECT_EQ(t.messages.shown.size(), 2u);
+    ASSERT_EQ(t.messages.shown.size(), 3u);
+    const QString where = QStringLiteral("を関連づけられませんでした。\n書き込めなかった場所:\n");
+    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral(".dllファイル") + where + QStringLiteral("HKEY_CLASSES_ROOT"));
+    EXPECT_EQ(t.messages.shown[1].text, QStringLiteral("フォルダ") + where + QStringLiteral("HKEY_CLASSES_ROOT"));
+    EXPECT_EQ(t.messages.shown[2].text, QStringLiteral(".icoファイル") + where + QStringLiteral("/home/me/.local/share/applications"));
+    for (const Message& m : t.messages.shown) {
+        EXPECT_EQ(m.icon, MsgIcon::Critical);
+        EXPECT_TRUE(m.caption.isEmpty());
+    }
+    // SetFileType and SetRegString answer as before: only a key that cannot be made is false.
+    QString icon = QStringLiteral("NO"), description = QStringLiteral("NO"), className = QStringLiteral("NO");
+    EXPECT_TRUE(SetFileType(QStringLiteral("dll"), QStringLiteral("c"), QStringLiteral("ZOROPEN"), QStringLiteral("x"),
+                            true, icon, description, className));
+    EXPECT_FALSE(SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\x"), QString(), QStringLiteral("x")));
 }
 
 TEST_F(AssociationsTest, AnIndexOutsideTheButtonsDoesNothing)

@@ -1,20 +1,38 @@
 // The real desktop's side of associations and wallpapers, in throw-away XDG folders
 // and with the real xdg-mime and update-mime-database.
+#include "dialogs/frmOption.h"
 #include "platform/desktop/MimeApps.h"
 #include "platform/desktop/RealDesktop.h"
+#include "platform/registry/HiveRegistry.h"
 #include "shell/Associations.h"
 #include "support/TestPlatform.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace zor;
 
 namespace {
+
+// The standard output of a program (untranslated), trimmed; empty when it cannot run.
+QString output(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
 
 QString readText(const QString& file)
 {
@@ -54,16 +72,41 @@ private:
     QByteArray m_old;
 };
 
+// The system's data folder ($XDG_DATA_DIRS) for these tests: the machine's shared MIME
+// database and nothing else of it, so no program installed here counts. It lasts as long
+// as the process, because Qt's MIME database keeps using the folders it has found.
+QString systemData()
+{
+    static QTemporaryDir dir;
+    const QString system = dir.path() + QStringLiteral("/system");
+    if (!QFileInfo::exists(system + QStringLiteral("/mime"))) {
+        QString shared = QStringLiteral("/usr/share/mime");
+        for (const QString& d : qEnvironmentVariable("XDG_DATA_DIRS", QStringLiteral("/usr/local/share:/usr/share")).split(QLatin1Char(':'))) {
+            if (QFileInfo::exists(d + QStringLiteral("/mime/mime.cache"))) {
+                shared = d + QStringLiteral("/mime");
+                break;
+            }
+        }
+        QDir().mkpath(system);
+        QFile::link(shared, system + QStringLiteral("/mime"));
+    }
+    return system;
+}
+
+// Throw-away XDG folders for the user.
 class FreedesktopTest : public ::testing::Test {
 protected:
     FreedesktopTest()
         : data("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toUtf8()),
           config("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toUtf8()),
-          dataDirs("XDG_DATA_DIRS", "/usr/local/share:/usr/share"),
+          dataDirs("XDG_DATA_DIRS", systemData().toUtf8()),
           configDirs("XDG_CONFIG_DIRS", (dir.path() + QStringLiteral("/etc-xdg")).toUtf8()),
-          current("XDG_CURRENT_DESKTOP", QByteArray())
+          current("XDG_CURRENT_DESKTOP", QByteArray()),
+          path("PATH", (dir.path() + QStringLiteral("/bin:") + qEnvironmentVariable("PATH")).toUtf8())
     {
-        // xdg-mime only names desktop entries whose program exists.
+        QDir(systemData() + QStringLiteral("/applications")).removeRecursively();
+        QDir().mkpath(systemData() + QStringLiteral("/applications"));
+        // xdg-mime only names desktop entries whose program exists; an installed entry finds it on the PATH.
         t.identity.folder = dir.path() + QStringLiteral("/bin");
         writeText(t.identity.executablePath(), QStringLiteral("#!/bin/sh\n"));
         QFile::setPermissions(t.identity.executablePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -71,24 +114,64 @@ protected:
         t.install();
     }
     QString dataHome() const { return dir.path() + QStringLiteral("/data"); }
+    QString configHome() const { return dir.path() + QStringLiteral("/config"); }
     QString mimeApps() const { return dir.path() + QStringLiteral("/config/mimeapps.list"); }
     QString desktopEntry() const { return dataHome() + QStringLiteral("/applications/zor.desktop"); }
-    static QString xdgMime(const QStringList& args)
-    {
-        QProcess p;
-        p.start(QStringLiteral("xdg-mime"), args);
-        p.waitForFinished(30000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
+    static QString xdgMime(const QStringList& args) { return output(QStringLiteral("xdg-mime"), args); }
     QString defaultFor(const QString& type) const { return xdgMime({QStringLiteral("query"), QStringLiteral("default"), type}); }
+    // What GLib-based desktops (GNOME, Xfce, Cinnamon, MATE) make of the same files.
+    static QString gioDefault(const QString& type)
+    {
+        const QString text = output(QStringLiteral("gio"), {QStringLiteral("mime"), type});
+        const QString lead = QStringLiteral("Default application for “%1”: ").arg(type);
+        return text.startsWith(lead) ? text.section(QLatin1Char('\n'), 0, 0).mid(lead.size()) : QString();
+    }
+    static QStringList gioRegistered(const QString& type)
+    {
+        QStringList apps;
+        bool in = false;
+        for (const QString& line : output(QStringLiteral("gio"), {QStringLiteral("mime"), type}).split(QLatin1Char('\n'))) {
+            if (!line.startsWith(QLatin1Char('\t')))
+                in = line.startsWith(QStringLiteral("Registered applications"));
+            else if (in)
+                apps << line.trimmed();
+        }
+        return apps;
+    }
+    static QString contentType(const QString& file)
+    {
+        const QString text = output(QStringLiteral("gio"), {QStringLiteral("info"), QStringLiteral("-a"), QStringLiteral("standard::content-type"), file});
+        return text.section(QStringLiteral("standard::content-type: "), 1).trimmed();
+    }
     void otherApplication(const QString& name)
     {
         writeText(dataHome() + QStringLiteral("/applications/") + name,
                   QStringLiteral("[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %f\n"));
     }
+    // Presses a button of the options dialog's associations tab, as the user does.
+    void press(AssociationButton button)
+    {
+        t.dialogs.script = [button](QDialog& d) {
+            auto& o = static_cast<frmOption&>(d);
+            o.show();
+            QTest::mouseClick(o.Command1[size_t(button)], Qt::LeftButton);
+            o.reject();
+            return 0;
+        };
+        frmOption::Open(nullptr, 1);
+    }
+    // The user's folders as on a fresh account, for the next row of a table.
+    void freshAccount()
+    {
+        for (const QString& folder : {dataHome(), configHome()}) {
+            QFile::remove(folder);
+            QDir(folder).removeRecursively();
+        }
+        t.messages.shown.clear();
+    }
 
     QTemporaryDir dir;
-    EnvGuard data, config, dataDirs, configDirs, current;
+    EnvGuard data, config, dataDirs, configDirs, current, path;
     test::TestPlatform t;
     RealDesktop desktop;
 };
@@ -146,9 +229,10 @@ TEST_F(FreedesktopTest, ADefaultFromTheSystemIsPinnedBeforeZorIsAdded)
     RegisterAssociation(AssociationButton::Folder, nullptr);
     const MimeAppsList list(readText(mimeApps()));
     EXPECT_EQ(list.entries(MimeAppsList::Defaults, QStringLiteral("inode/directory")), QStringList{QStringLiteral("viewer.desktop")});
-    EXPECT_EQ(list.entries(MimeAppsList::Added, QStringLiteral("inode/directory")), QStringList{QStringLiteral("zor.desktop")});
+    EXPECT_EQ(list.entries(MimeAppsList::Added, QStringLiteral("inode/directory")),
+              (QStringList{QStringLiteral("viewer.desktop"), QStringLiteral("zor.desktop")}));
     EXPECT_EQ(defaultFor(QStringLiteral("inode/directory")), QStringLiteral("viewer.desktop"));
-    EXPECT_TRUE(readText(desktopEntry()).contains(QStringLiteral("\nMimeType=inode/directory;\n")));
+    EXPECT_FALSE(readText(desktopEntry()).contains(QStringLiteral("inode/directory")));
 }
 
 TEST_F(FreedesktopTest, ExecQuotesPathsTheDesktopEntryWay)
@@ -218,6 +302,188 @@ TEST_F(FreedesktopTest, WindowsDirectoryIsCreatedUnderXdgDataHome)
 {
     EXPECT_EQ(desktop.windowsDirectory(), dataHome() + QStringLiteral("/QEL"));
     EXPECT_TRUE(QFileInfo(dataHome() + QStringLiteral("/QEL")).isDir());
+}
+
+TEST_F(FreedesktopTest, EachButtonDefinesOnlyItsOwnTypeAsAKindOfWindowsProgram)
+{
+    // A program for Windows programs, as wine is, known to the desktop's caches.
+    writeText(systemData() + QStringLiteral("/applications/winelike.desktop"),
+              QStringLiteral("[Desktop Entry]\nType=Application\nName=Windows programs\nExec=/bin/true %f\n"
+                             "MimeType=application/x-ms-dos-executable;\n"));
+    output(QStringLiteral("update-desktop-database"), {systemData() + QStringLiteral("/applications")});
+    const QStringList extensions{QStringLiteral("icl"), QStringLiteral("dll"), QStringLiteral("cpl")};
+    auto sample = [&](const QString& ext) { return dir.path() + QStringLiteral("/samples/x.") + ext; };
+    for (const QString& ext : extensions)
+        writeText(sample(ext), QStringLiteral("MZ"));
+
+    const std::pair<AssociationButton, QString> rows[] = {{AssociationButton::Icl, QStringLiteral("icl")},
+                                                          {AssociationButton::Dll, QStringLiteral("dll")},
+                                                          {AssociationButton::Cpl, QStringLiteral("cpl")}};
+    for (const auto& [button, pressed] : rows) {
+        SCOPED_TRACE(pressed.toStdString());
+        freshAccount();
+        QMap<QString, QString> before;
+        for (const QString& ext : extensions)
+            before[ext] = contentType(sample(ext));
+        press(button);
+        for (const QString& ext : extensions) {
+            const QString type = contentType(sample(ext));
+            if (ext != pressed) {
+                EXPECT_EQ(type, before[ext]) << ext.toStdString() << " changed";
+                continue;
+            }
+            EXPECT_EQ(type, RealDesktop::mimeTypeOf(ext));
+            EXPECT_EQ(defaultFor(type), QStringLiteral("zor.desktop"));
+            EXPECT_EQ(gioDefault(type), QStringLiteral("zor.desktop"));
+            // What opened Windows programs is still offered for these files.
+            EXPECT_TRUE(gioRegistered(type).contains(QStringLiteral("winelike.desktop"))) << type.toStdString();
+        }
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].icon, MsgIcon::Information);
+    }
+}
+
+TEST_F(FreedesktopTest, TheFolderButtonNeverMakesZorTheProgramForFolders)
+{
+    const QString folders = QStringLiteral("inode/directory");
+    struct Row {
+        const char* desktop;
+        std::function<void()> setUp;
+        QString stays;          // the default afterwards, as before
+        QStringList offered;    // the added programs afterwards
+    };
+    const QString files = QStringLiteral("files.desktop");
+    const QString zor = QStringLiteral("zor.desktop");
+    const Row rows[] = {
+        {"no other program for folders", [] {}, QString(), {}},
+        {"one the system lists",
+         [&] {
+             otherApplication(files);
+             writeText(dataHome() + QStringLiteral("/applications/mimeinfo.cache"),
+                       QStringLiteral("[MIME Cache]\ninode/directory=files.desktop;\n"));
+         },
+         files, {files, zor}},
+        {"one the user added",
+         [&] {
+             otherApplication(files);
+             writeText(mimeApps(), QStringLiteral("[Added Associations]\ninode/directory=files.desktop;\n"));
+         },
+         files, {files, zor}},
+        {"a default the user chose",
+         [&] {
+             otherApplication(files);
+             otherApplication(QStringLiteral("other.desktop"));
+             writeText(mimeApps(), QStringLiteral("[Default Applications]\ninode/directory=other.desktop;\n"));
+         },
+         QStringLiteral("other.desktop"), {QStringLiteral("other.desktop"), zor}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.desktop);
+        freshAccount();
+        row.setUp();
+        press(AssociationButton::Folder);
+        EXPECT_EQ(defaultFor(folders), row.stays);
+        EXPECT_EQ(gioDefault(folders), row.stays);
+        EXPECT_EQ(MimeAppsList(readText(mimeApps())).entries(MimeAppsList::Added, folders), row.offered);
+        EXPECT_FALSE(readText(desktopEntry()).contains(folders));
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("フォルダを関連づけました。"));
+    }
+}
+
+TEST_F(FreedesktopTest, AnInstalledEntryAndTypeAreUsedElseOurOwnNameZorsIcon)
+{
+    const QString installed = dir.path() + QStringLiteral("/usr");
+    const QString type = QStringLiteral("application/x-ms-icon-library");
+    for (const bool isInstalled : {true, false}) {
+        SCOPED_TRACE(isInstalled ? "installed" : "not installed");
+        freshAccount();
+        EnvGuard dirs("XDG_DATA_DIRS", ((isInstalled ? installed + QLatin1Char(':') : QString()) + systemData()).toUtf8());
+        if (isInstalled) {
+            // What an install puts under its prefix.
+            writeText(installed + QStringLiteral("/applications/zor.desktop"), QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.desktop"))));
+            writeText(installed + QStringLiteral("/mime/packages/zor.xml"), QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.xml"))));
+            output(QStringLiteral("update-mime-database"), {installed + QStringLiteral("/mime")});
+        }
+        press(AssociationButton::Icl);
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].icon, MsgIcon::Information);
+        const QString ownPackage = dataHome() + QStringLiteral("/mime/packages/zor.xml");
+        EXPECT_EQ(QFile::exists(desktopEntry()), !isInstalled);
+        EXPECT_EQ(QFile::exists(ownPackage), !isInstalled);
+        EXPECT_EQ(defaultFor(type), QStringLiteral("zor.desktop"));
+        EXPECT_EQ(gioDefault(type), QStringLiteral("zor.desktop"));
+
+        // The entry the desktop uses names the program's icon and passes the desktop's own check.
+        const QString entry = isInstalled ? installed + QStringLiteral("/applications/zor.desktop") : desktopEntry();
+        EXPECT_TRUE(readText(entry).contains(QStringLiteral("\nIcon=zor\n"))) << readText(entry).toStdString();
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"), {entry});
+        ASSERT_TRUE(validate.waitForFinished(30000));
+        EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().constData();
+        for (int size : {16, 32, 48}) {
+            QFile icon(dataHome() + QStringLiteral("/icons/hicolor/%1x%1/apps/zor.png").arg(size));
+            QFile art(QStringLiteral(":/art/zor%1.png").arg(size));
+            ASSERT_TRUE(art.open(QIODevice::ReadOnly));
+            EXPECT_EQ(icon.open(QIODevice::ReadOnly) ? icon.readAll() : QByteArray(), isInstalled ? QByteArray() : art.readAll()) << size;
+        }
+        if (!isInstalled) {
+            // What is written comes from the installed text: only where it runs from and what it opens differ.
+            const QStringList canonical = QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.desktop"))).split(QLatin1Char('\n'));
+            for (const QString& line : readText(desktopEntry()).split(QLatin1Char('\n'))) {
+                if (!line.startsWith(QStringLiteral("Exec=")) && !line.startsWith(QStringLiteral("MimeType="))) {
+                    EXPECT_TRUE(canonical.contains(line)) << line.toStdString();
+                }
+            }
+            const QStringList package = QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.xml"))).split(QLatin1Char('\n'));
+            for (const QString& line : readText(ownPackage).split(QLatin1Char('\n'))) {
+                EXPECT_TRUE(package.contains(line)) << line.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(FreedesktopTest, AWriteThatFailsIsReportedAndNotConfirmed)
+{
+    HiveRegistry registry;   // in $XDG_CONFIG_HOME/QEL/registry, like the program's
+    t.p.registry = &registry;
+    t.install();
+    // A file where a folder is needed, or a folder where a file is: no user, root
+    // included, can write there.
+    struct Row {
+        AssociationButton button;
+        QString blocked;
+        bool folderInTheWay;
+    };
+    const Row rows[] = {
+        {AssociationButton::Dll, configHome() + QStringLiteral("/QEL/registry"), false},
+        {AssociationButton::Folder, configHome() + QStringLiteral("/QEL/registry"), false},
+        {AssociationButton::Icl, dataHome() + QStringLiteral("/mime"), false},
+        {AssociationButton::Ico, dataHome() + QStringLiteral("/applications"), false},
+        {AssociationButton::Cpl, dataHome() + QStringLiteral("/icons"), false},
+        {AssociationButton::Dll, mimeApps(), true},
+        {AssociationButton::Ico, QString(), false},
+    };
+    for (const Row& row : rows) {
+        const QString caption = AssociationCaption(int(row.button));
+        SCOPED_TRACE((caption + QLatin1Char(' ') + row.blocked).toStdString());
+        freshAccount();
+        if (row.folderInTheWay)
+            QDir().mkpath(row.blocked);
+        else if (!row.blocked.isEmpty())
+            writeText(row.blocked, QStringLiteral("in the way"));
+        press(row.button);
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        const Message& m = t.messages.shown[0];
+        if (row.blocked.isEmpty()) {
+            EXPECT_EQ(m.icon, MsgIcon::Information);
+            continue;
+        }
+        EXPECT_EQ(m.icon, MsgIcon::Critical);
+        const QString subject = row.button == AssociationButton::Folder ? caption : caption + QStringLiteral("ファイル");
+        EXPECT_TRUE(m.text.startsWith(subject + QStringLiteral("を関連づけられませんでした。"))) << m.text.toStdString();
+        EXPECT_TRUE(m.text.contains(QLatin1Char('\n') + row.blocked)) << m.text.toStdString();
+    }
 }
 
 TEST(MimeAppsListTest, EditsKeepEverythingElse)

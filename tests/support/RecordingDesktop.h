@@ -23,19 +23,22 @@ public:
         QDir().mkpath(dir);
         return dir;
     }
-    void registerFileType(const QString& executable, const QString& extension, bool makeDefault) override
+    QStringList registerFileType(const QString& executable, const QString& extension, bool makeDefault) override
     {
         registrations.push_back({executable, extension, makeDefault});
+        return unwritten;
     }
-    void registerFolderHandler(const QString& executable) override
+    QStringList registerFolderHandler(const QString& executable) override
     {
         registrations.push_back({executable, QString(), false});
+        return unwritten;
     }
 
     QColor colour = FallbackDesktopColour;
     QString windowsDir;   // empty: $XDG_DATA_HOME/QEL, as on the real desktop
     std::vector<Wallpaper> wallpapers;
     std::vector<Registration> registrations;
+    QStringList unwritten;   // what every registration reports it could not write
 };
 
 } // namespace zor
