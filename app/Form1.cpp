@@ -277,7 +277,9 @@ void Form1::SplitCommandLine()
 
 void Form1::startFurtherInstance(const QString& path)
 {
-    platform().starter->start(platform().identity->executablePath(), {path});
+    // After "--" a path that begins with '-' is read as a path, not an option.
+    const QStringList args = path.startsWith(QLatin1Char('-')) ? QStringList{QStringLiteral("--"), path} : QStringList{path};
+    platform().starter->start(platform().identity->executablePath(), args);
 }
 
 void Form1::Form_Load()
