@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <array>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -133,6 +134,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -143,12 +145,18 @@ private:
     void startFurtherInstance(const QString& path);
     void setBusy(bool busy);
     void openOptions(int tab);
+    QMargins frame() const;
+    void placeRestored();
 
     QWidget* m_client = nullptr;
     std::array<QToolButton*, 7> m_buttons{};
     QString m_dialogFileName;   // what the open-file dialog holds between openings
     int m_hotScheme = 0;
     bool m_saved = false;
+    // The stored outer place and size in pixels, applied again once the frame is known.
+    std::optional<QPoint> m_restoredPos;
+    std::optional<QSize> m_restoredSize;
+    bool m_placePending = false;
 };
 
 } // namespace zor
