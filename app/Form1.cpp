@@ -20,14 +20,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,6 +52,59 @@ Message critical(const QString& text)
     m.icon = MsgIcon::Critical;
     return m;
 }
+
+// Wayland lets no program place its own windows.
+bool canPlaceWindows()
+{
+    return QGuiApplication::platformName() != QLatin1String("wayland");
+}
+
+// Where a window whose outer rectangle is `outer` goes so that its title bar
+// (`titleHeight` high) lies whole on the nearest screen: a stored place can be off
+// every screen after a monitor was unplugged.
+QPoint keepTitleBarOnScreen(const QRect& outer, int titleHeight)
+{
+    const QRect bar(outer.topLeft(), QSize(outer.width(), titleHeight));
+    QRect best;
+    qint64 bestDistance = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        const qint64 dx = std::max({area.left() - bar.right(), bar.left() - area.right(), 0});
+        const qint64 dy = std::max({area.top() - bar.bottom(), bar.top() - area.bottom(), 0});
+        const qint64 distance = dx * dx + dy * dy;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = area;
+            bestDistance = distance;
+        }
+    }
+    if (bestDistance < 0)
+        return outer.topLeft();
+    const int x = std::clamp(outer.x(), best.left(), std::max(best.left(), best.right() + 1 - outer.width()));
+    const int y = std::clamp(outer.y(), best.top(), std::max(best.top(), best.bottom() + 1 - titleHeight));
+    return {x, y};
+}
+
+// Runs a step once, the first time a window is exposed: by then the window manager
+// has framed it and the frame's size is known.
+class OnFirstExpose : public QObject {
+public:
+    OnFirstExpose(QWindow* window, std::function<void()> step) : QObject(window), m_step(std::move(step))
+    {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            trap(m_step);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_step;
+};
 
 QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& keys = {})
 {
@@ -279,7 +335,9 @@ void Form1::SplitCommandLine()
 
 void Form1::startFurtherInstance(const QString& path)
 {
-    platform().starter->start(platform().identity->executablePath(), {path});
+    // After "--" a path that begins with '-' is read as a path, not an option.
+    const QStringList args = path.startsWith(QLatin1Char('-')) ? QStringList{QStringLiteral("--"), path} : QStringList{path};
+    platform().starter->start(platform().identity->executablePath(), args);
 }
 
 void Form1::Form_Load()
@@ -308,14 +366,12 @@ void Form1::RestoreWindowSettings()
         ClsZOR z;
         const qint16 state = z.WindowState();
         if (state == 0) {
-            if (z.RePos())
-                move(qRound(z.Left() / twips), qRound(z.Top() / twips));
-            if (z.ReSize()) {
-                // Stored sizes are outer sizes; the frame is whatever the window manager adds.
-                const QSize frame = frameGeometry().size() - geometry().size();
-                resize(std::max(1, qRound(z.Width() / twips) - frame.width()),
-                       std::max(1, qRound(z.Height() / twips) - frame.height()));
-            }
+            if (z.RePos() && canPlaceWindows())
+                m_restoredPos = QPoint(qRound(z.Left() / twips), qRound(z.Top() / twips));
+            if (z.ReSize())
+                m_restoredSize = QSize(std::max(1, qRound(z.Width() / twips)), std::max(1, qRound(z.Height() / twips)));
+            placeRestored();
+            m_placePending = m_restoredPos || m_restoredSize;
         } else if (state == 2) {
             setWindowState(windowState() | Qt::WindowMaximized);
         }
@@ -324,6 +380,44 @@ void Form1::RestoreWindowSettings()
         setHotImageList(z.ToolBarColor());
         refreshStoredEntries();
     });
+}
+
+QMargins Form1::frame() const
+{
+    // The window's own answer, refreshed at every configure: the widget's copy can
+    // still hold the empty frame of a window created before it was shown.
+    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+}
+
+void Form1::placeRestored()
+{
+    // Stored values are outer ones; the window is placed and sized by its inside.
+    const QMargins f = frame();
+    const QRect inner = geometry();
+    const QSize outerSize = m_restoredSize.value_or(inner.size().grownBy(f));
+    const QSize innerSize = outerSize.shrunkBy(f).expandedTo(QSize(1, 1));
+    if (!m_restoredPos) {
+        resize(innerSize);
+        return;
+    }
+    const int titleHeight = f.top() > 0 ? f.top() : 24;   // a common title bar until the frame is known
+    const QPoint outerPos = keepTitleBarOnScreen(QRect(*m_restoredPos, outerSize), titleHeight);
+    if (!testAttribute(Qt::WA_WState_Created)) {
+        // Before the window exists Qt places its frame at the point given.
+        move(outerPos);
+        resize(innerSize);
+    } else {
+        setGeometry(QRect(outerPos + QPoint(f.left(), f.top()), innerSize));
+    }
+}
+
+void Form1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (m_placePending && windowHandle()) {
+        m_placePending = false;
+        new OnFirstExpose(windowHandle(), [this] { placeRestored(); });
+    }
 }
 
 void Form1::SaveWindowSettings()
@@ -335,10 +429,13 @@ void Form1::SaveWindowSettings()
         } else if (isMaximized()) {
             z.WindowState(2);
         } else {
-            const QRect outer = frameGeometry();
+            const QRect outer = geometry().marginsAdded(frame());
             z.WindowState(0);
-            z.Left(float(outer.x() * twips));
-            z.Top(float(outer.y() * twips));
+            // Wayland does not tell where a window is: the stored place stays.
+            if (canPlaceWindows()) {
+                z.Left(float(outer.x() * twips));
+                z.Top(float(outer.y() * twips));
+            }
             z.Width(float(outer.width() * twips));
             z.Height(float(outer.height() * twips));
         }

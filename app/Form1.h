@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <array>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -136,6 +137,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -146,6 +148,8 @@ private:
     void startFurtherInstance(const QString& path);
     void setBusy(bool busy);
     void openOptions(int tab);
+    QMargins frame() const;
+    void placeRestored();
 
     QWidget* m_client = nullptr;
     std::array<QToolButton*, 7> m_buttons{};
@@ -153,6 +157,10 @@ private:
     QPointer<HelpWindow> m_help;
     int m_hotScheme = 0;
     bool m_saved = false;
+    // The stored outer place and size in pixels, applied again once the frame is known.
+    std::optional<QPoint> m_restoredPos;
+    std::optional<QSize> m_restoredSize;
+    bool m_placePending = false;
 };
 
 } // namespace zor

@@ -6,6 +6,7 @@
 #include "viewer/Form2.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -15,14 +16,6 @@
 namespace zor {
 
 namespace {
-QString option(const QStringList& args, const QString& name)
-{
-    for (const QString& a : args)
-        if (a.startsWith(name + QLatin1Char('=')))
-            return a.mid(name.size() + 1);
-    return {};
-}
-
 void grabTo(QWidget* w, const QString& file)
 {
     QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
@@ -34,15 +27,16 @@ void grabTo(QWidget* w, const QString& file)
 }
 } // namespace
 
-void scheduleScreenshot(Form1& form, const QStringList& arguments)
+void scheduleScreenshot(Form1& form, const QCommandLineParser& options)
 {
-    const QString file = option(arguments, QStringLiteral("--screenshot"));
+    auto option = [&options](const char* name) { return options.value(QLatin1String(name)); };
+    const QString file = option("screenshot");
     if (file.isEmpty())
         return;
-    const QString view = option(arguments, QStringLiteral("--shot-view"));
+    const QString view = option("shot-view");
     if (view == QLatin1String("small"))
         form.MHS_Click();
-    if (option(arguments, QStringLiteral("--shot-dialog")) == QLatin1String("enlarged")) {
+    if (option("shot-dialog") == QLatin1String("enlarged")) {
         // The enlarged view of the first icon, grabbed once it is on screen.
         Form2::screenshotHook = [file](Form2& v) {
             grabTo(&v, file);
@@ -54,10 +48,10 @@ void scheduleScreenshot(Form1& form, const QStringList& arguments)
         });
         return;
     }
-    const QString dialog = option(arguments, QStringLiteral("--shot-dialog"));
+    const QString dialog = option("shot-dialog");
     if (dialog == QLatin1String("options") || dialog == QLatin1String("about")) {
         // The modal dialog over the window (--shot-tab=N for the options' tab), grabbed while it runs.
-        const int tab = option(arguments, QStringLiteral("--shot-tab")).toInt();
+        const int tab = option("shot-tab").toInt();
         QTimer::singleShot(300, &form, [&form, dialog, tab] {
             if (dialog == QLatin1String("about"))
                 frmAbout::Open(&form);

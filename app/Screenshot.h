@@ -2,9 +2,9 @@
 // `zor --screenshot=FILE.png [--shot-view=small] [--shot-dialog=options|about|enlarged]`
 // writes a picture of the window once it is shown, then quits. For looking at the
 // program without a desktop.
-#include <QStringList>
+class QCommandLineParser;
 
 namespace zor {
 class Form1;
-void scheduleScreenshot(Form1& form, const QStringList& arguments);
+void scheduleScreenshot(Form1& form, const QCommandLineParser& options);
 } // namespace zor

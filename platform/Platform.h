@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QDialog;
 class QWidget;
@@ -58,6 +59,23 @@ public:
     virtual int exec(QDialog& dialog) = 0;
 };
 
+// Component n of a dotted version such as "2.32.89".
+constexpr int versionPart(std::string_view version, int n)
+{
+    int part = 0;
+    int value = 0;
+    for (char c : version) {
+        if (c == '.') {
+            if (part++ == n)
+                return value;
+            value = 0;
+        } else {
+            value = value * 10 + (c - '0');
+        }
+    }
+    return part == n ? value : 0;
+}
+
 // What the running program knows about itself.
 class Identity {
 public:
@@ -66,9 +84,10 @@ public:
     virtual QString fileName() const = 0;        // the executable's file name
     virtual QStringList arguments() const = 0;   // the argument vector without the program
     QString executablePath() const;              // programFolder + "/" + fileName
-    static constexpr int Major = 2;
-    static constexpr int Minor = 32;
-    static constexpr int Revision = 89;
+    static constexpr std::string_view Version = ZOR_VERSION;   // "2.32.89", the project's version
+    static constexpr int Major = versionPart(Version, 0);
+    static constexpr int Minor = versionPart(Version, 1);
+    static constexpr int Revision = versionPart(Version, 2);
 };
 
 // Standard file dialogs. The filter is the "name|patterns|name|patterns" form.

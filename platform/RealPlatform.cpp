@@ -4,6 +4,7 @@
 #include "platform/desktop/RealShell.h"
 #include "platform/registry/HiveRegistry.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -18,6 +20,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QTranslator>
 
 namespace zor {
 
@@ -116,7 +119,9 @@ void IniSettingsStore::keepTimesApart(const QString& file)
 
 void QtMessageBoxes::show(QWidget* parent, const Message& m)
 {
-    QMessageBox box(parent);
+    // A window not shown yet (start-up) would put the box in its hidden corner:
+    // then the box stands alone, centred on the screen.
+    QMessageBox box(parent && parent->isVisible() ? parent : nullptr);
     box.setWindowTitle(m.caption.isEmpty() ? ProgramTitle : m.caption);
     box.setText(m.text);
     switch (m.icon) {
@@ -167,14 +172,36 @@ QString ProcessIdentity::fileName() const
 
 QStringList ProcessIdentity::arguments() const
 {
-    QStringList args = QCoreApplication::arguments();
-    if (!args.isEmpty())
-        args.removeFirst();
-    // Options of our own (screenshots) are not paths.
-    args.erase(std::remove_if(args.begin(), args.end(),
-                              [](const QString& a) { return a.startsWith(QStringLiteral("--screenshot")) || a.startsWith(QStringLiteral("--shot-")); }),
-               args.end());
-    return args;
+    // QApplication has already taken its own options (-platform, -style, ...).
+    return commandLinePaths(QCoreApplication::arguments());
+}
+
+void describeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral("QEL TORMELIA VIEWER: the icons of .ico, .cur, .icl, .exe, .dll and .cpl files and of folders."));
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
+    parser.addVersionOption();
+    const QStringList hidden[] = {{QStringLiteral("screenshot"), QStringLiteral("FILE")},
+                                  {QStringLiteral("shot-view"), QStringLiteral("small")},
+                                  {QStringLiteral("shot-dialog"), QStringLiteral("options|about|enlarged")},
+                                  {QStringLiteral("shot-tab"), QStringLiteral("N")}};
+    for (const QStringList& o : hidden) {
+        QCommandLineOption option(o[0], QString(), o[1]);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(QStringLiteral("paths"),
+                                 QStringLiteral("Files or folders to open; each further one opens in a window of its own. "
+                                                "Put paths that begin with '-' after --."),
+                                 QStringLiteral("[--] [path...]"));
+}
+
+QStringList commandLinePaths(const QStringList& argv)
+{
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.parse(argv);
+    return parser.positionalArguments();
 }
 
 QStringList QtFileDialogs::translateFilter(const QString& filter)
@@ -214,6 +241,7 @@ struct RealPlatform::Parts {
     HiveRegistry registry;
     RealShell shell;
     RealDesktop desktop;
+    QTranslator qtTexts;
 };
 
 RealPlatform::RealPlatform() : m_parts(new Parts)
@@ -229,6 +257,9 @@ RealPlatform::RealPlatform() : m_parts(new Parts)
     p.shell = &m_parts->shell;
     p.desktop = &m_parts->desktop;
     installPlatform(p);
+    // Qt's own texts (file dialogs, standard buttons) in the program's language.
+    if (m_parts->qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_parts->qtTexts);
 }
 
 RealPlatform::~RealPlatform()

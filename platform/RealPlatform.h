@@ -4,7 +4,15 @@
 
 #include <QApplication>
 
+class QCommandLineParser;
+
 namespace zor {
+
+// The program's options (--help, --version, the screenshot options); every other
+// argument is a path.
+void describeCommandLine(QCommandLineParser& parser);
+// The paths of an argument vector (program first), as the parser leaves them.
+QStringList commandLinePaths(const QStringList& argv);
 
 class IniSettingsStore : public SettingsStore {
 public:

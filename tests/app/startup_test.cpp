@@ -1,13 +1,19 @@
 #include "AppFixture.h"
 
 #include "dialogs/frmOption.h"
+#include "icons/IcoGet.h"
+#include "platform/RealPlatform.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -49,14 +55,16 @@ TEST_F(AppTest, FirstRunShowsTheOptionsDialogOnTab1BeforeAnythingIsWritten)
 TEST_F(AppTest, FurtherPathsStartOneInstanceEachWithExactlyThatPath)
 {
     markStartedBefore();
-    tp.identity.args = {"/icons/a.ico", "/icons/my icons/b b.ico", "/icons/c.ico"};
+    tp.identity.args = {"/icons/a.ico", "/icons/my icons/b b.ico", "/icons/c.ico", "-d.ico"};
     form->Form_Load();
-    ASSERT_EQ(tp.starter.calls.size(), 2u);
+    ASSERT_EQ(tp.starter.calls.size(), 3u);
     EXPECT_EQ(tp.starter.calls[0].program, "/opt/zor/zor");
     EXPECT_EQ(tp.starter.calls[0].arguments, QStringList{"/icons/my icons/b b.ico"});
     EXPECT_EQ(tp.starter.calls[1].arguments, QStringList{"/icons/c.ico"});
+    // A path that begins with '-' follows "--", so the new instance reads it as a path.
+    EXPECT_EQ(tp.starter.calls[2].arguments, (QStringList{"--", "-d.ico"}));
     EXPECT_EQ(form->Text1->currentText(), "/icons/a.ico");
-    EXPECT_EQ(form->LastPathIndex, 2);
+    EXPECT_EQ(form->LastPathIndex, 3);
 
     // Past the 21st path nothing is taken; no path gives one empty entry.
     QStringList many;
@@ -75,6 +83,37 @@ TEST_F(AppTest, FurtherPathsStartOneInstanceEachWithExactlyThatPath)
     EXPECT_EQ(bare.LastPathIndex, 0);
     EXPECT_EQ(bare.CommandPaths[0], "");
     EXPECT_EQ(bare.Text1->currentText(), "");
+}
+
+TEST(CommandLine, OptionsOfOurOwnAreNotPaths)
+{
+    const std::pair<QStringList, QStringList> cases[] = {
+        {{"zor"}, {}},
+        {{"zor", "/i/a b.ico", "c.dll"}, {"/i/a b.ico", "c.dll"}},
+        {{"zor", "--screenshot=/tmp/s.png", "--shot-view", "small", "--shot-dialog=about", "/i/a.ico"}, {"/i/a.ico"}},
+        {{"zor", "/i/a.ico", "--", "-b.ico", "--help"}, {"/i/a.ico", "-b.ico", "--help"}},
+    };
+    for (const auto& [argv, paths] : cases)
+        EXPECT_EQ(commandLinePaths(argv), paths) << argv.join(' ').toStdString();
+}
+
+// Qt's own dialogs speak the program's language once the real facilities are in place.
+TEST(QtTexts, TheOpenFileDialogSpeaksJapanese)
+{
+    RealPlatform real;
+    QStringList texts;
+    QTimer::singleShot(0, [&texts] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+                    texts << d->findChild<QLabel*>(name)->text();
+                for (const QPushButton* b : d->findChildren<QPushButton*>())
+                    texts << b->text();
+                d->reject();
+            }
+    });
+    EXPECT_EQ(platform().files->openFile(nullptr, IconFileFilter), std::nullopt);
+    EXPECT_EQ(texts, (QStringList{"アドレス:", "ファイル名(&N):", "ファイルの種類:", "開く(&O)", "キャンセル"}));
 }
 
 TEST_F(AppTest, RestoresANormalWindowOnlyAsTheSwitchesSay)
@@ -289,3 +328,4 @@ TEST_F(AppTest, HoverSchemesDifferAndOutOfRangeUsesTheStandardOne)
 }
 
 } // namespace
+
