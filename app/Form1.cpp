@@ -353,8 +353,11 @@ void Form1::Form_Load()
         QELREG family;
         if (family.TormeliaViewer_Version() == 0)
             openOptions(1);
-        family.TormeliaViewer_Path(ProgramFolder);
-        family.TormeliaViewer_Version(Identity::Revision);
+        // A store that cannot be written must not keep what it holds from being restored.
+        trap([&] {
+            family.TormeliaViewer_Path(ProgramFolder);
+            family.TormeliaViewer_Version(Identity::Revision);
+        });
 
         RestoreWindowSettings();
     });

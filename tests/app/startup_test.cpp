@@ -178,6 +178,12 @@ TEST_F(AppTest, RestoresMaximisedViewModeSchemeAndTheEightEntries)
     EXPECT_TRUE(small.MHS->isChecked());
     EXPECT_EQ(small.ListView1->view(), ListView::lvwList);
     EXPECT_EQ(small.hotImageList(), 0);
+
+    tp.settings.failWrites = true;   // a read-only store: the family record cannot be written
+    Form1 readOnly;
+    readOnly.Form_Load();
+    EXPECT_TRUE(readOnly.MHS->isChecked());
+    EXPECT_EQ(readOnly.RF[7]->text(), QStringLiteral("/slot/7"));
 }
 
 TEST_F(AppTest, EmptyStoreGivesEightEmptyLinesAndCaptions)
