@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct GroupEntry {
     std::shared_ptr<const void> owner;   // keeps the file's bytes that data points into alive
 };
 
+// One file's icons. Copies share the file's bytes; an IconFile (and its copies) is used by
+// one thread at a time, so several threads each open their own.
 class IconFile {
 public:
     explicit IconFile(const QString& path);
@@ -47,9 +50,20 @@ public:
 
 private:
     IconFile() = default;
-    void parse();
+    static std::shared_ptr<const Parsed> parse(std::shared_ptr<Parsed> parsed);
+    QImage picture(const GroupEntry& entry, QSize wanted) const;
 
     std::shared_ptr<const Parsed> d;
+
+    // The last few pictures made. Libraries share images between groups, and a hostile file
+    // can point thousands of groups at one huge image; each is then decoded once.
+    struct Made {
+        const char* data;
+        qsizetype size;
+        QSize wanted;   // invalid for the image at its own size
+        QImage image;
+    };
+    mutable std::deque<Made> m_made;
 };
 
 int countIcons(const QString& path);
