@@ -1,71 +1,49 @@
 #include "Fixtures.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace zor::iconfixtures;
 
-namespace {
-
-// Named groups come first (windres sorts them), numbered ones ascend; group 2 exists in two
-// languages and the first (US English) holds plainB.
-const char* const kScript =
-    "LANGUAGE 9, 1\n"
-    "7 ICON \"depths.ico\"\n"
-    "ZETA ICON \"plainA.ico\"\n"
-    "ALPHA ICON \"plainB.ico\"\n"
-    "2 ICON \"plainB.ico\"\n"
-    "LANGUAGE 17, 1\n"
-    "2 ICON \"plainA.ico\"\n"
-    "300 ICON \"only256.ico\"\n";
-
-void make(Fixtures& f)
+Fixtures::Fixtures(const QString& folder)
+    : dir(folder)
+    , depthsIco(path("depths.ico"))
+    , pngOnlyIco(path("only256.ico"))
+    , cursor(path("arrow.cur"))
+    , plainA(path("plainA.ico"))
+    , plainB(path("plainB.ico"))
+    , dll32(path("res32.dll"))
+    , dll64(path("res64.dll"))
+    , exe32(path("prog.exe"))
+    , cpl64(path("panel.cpl"))
+    , manyDll(path("many.dll"))
+    , icl(path("three.icl"))
+    , manyIcl(path("many.icl"))
 {
-    const QString dir = f.dir.path();
-    f.depthsIco = makeIco(dir, "depths.ico",
-                          {{16, 1, false, 1}, {16, 4, false, 2}, {32, 8, false, 3}, {32, 24, false, 4},
-                           {32, 32, false, 5}, {48, 32, false, 6}, {256, 32, true, 7}});
-    f.pngOnlyIco = makeIco(dir, "only256.ico", {{256, 32, true, 8}});
-    f.cursor = makeIco(dir, "arrow.cur", {{32, 32, false, 9}, {16, 8, false, 10}}, true);
-    f.plainA = makeIco(dir, "plainA.ico", {{32, 32, false, 11}, {16, 32, false, 12}});
-    f.plainB = makeIco(dir, "plainB.ico", {{16, 24, false, 13}, {32, 24, false, 14}, {48, 8, false, 15}});
-
-    f.dll32 = makePe(dir, "res32.dll", kScript, false, PeKind::Dll);
-    f.dll64 = makePe(dir, "res64.dll", kScript, true, PeKind::Dll);
-    f.exe32 = makePe(dir, "prog.exe", kScript, false, PeKind::Exe);
-    f.cpl64 = makePe(dir, "panel.cpl", kScript, true, PeKind::Cpl);
-
-    QString many;
-    for (int i = 0; i < 160; ++i)
-        many += QStringLiteral("%1 ICON \"%2\"\n").arg(i + 1).arg(i % 2 ? "plainA.ico" : "plainB.ico");
-    f.manyDll = makePe(dir, "many.dll", many, true, PeKind::Dll);
-
-    const QByteArray a = readBytes(f.plainA), b = readBytes(f.plainB), d = readBytes(f.depthsIco);
-    f.icl = f.path("three.icl");
-    writeBytes(f.icl, neLibrary({d, a, b}));
-    std::vector<QByteArray> list;
-    for (int i = 0; i < 170; ++i)
-        list.push_back(i % 3 ? a : b);
-    f.manyIcl = f.path("many.icl");
-    writeBytes(f.manyIcl, neLibrary(list));
 }
 
-} // namespace
+QString Fixtures::path(const QString& name) const
+{
+    return QDir(dir).filePath(name);
+}
 
+#ifdef ZOR_ICON_FIXTURES
 const Fixtures& fixtures()
 {
-    static Fixtures* f = [] {
-        auto* made = new Fixtures;
-        try {
-            make(*made);
-        } catch (const ToolError& e) {
-            made->error = QString::fromStdString(e.what());
-        }
-        return made;
+    static Fixtures f(QStringLiteral(ZOR_ICON_FIXTURES));
+    static const bool checked = [] {
+        const QByteArray error = readBytes(f.path(kFixturesErrorFile));
+        if (!error.isEmpty())
+            f.error = QString::fromUtf8(error);
+        else if (!QFileInfo::exists(f.depthsIco))
+            f.error = QStringLiteral("%1 is empty: build the make_iconsource_fixtures target").arg(f.dir);
+        return true;
     }();
-    return *f;
+    Q_UNUSED(checked);
+    return f;
 }
-
+#endif
 
 // Equal where visible: a fully transparent pixel may carry any colour.
 testing::AssertionResult sameImage(const QImage& actual, const QImage& expected)

@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#ifdef ZOR_ICONS_EXE
 using namespace zor::iconfixtures;
 
 namespace {
@@ -65,7 +64,7 @@ TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
     REQUIRE_FIXTURES();
     QTemporaryDir tmp;
     const QString out = tmp.filePath("out");
-    const QString text = fixtures().path("plain.txt");
+    const QString text = fixtures().scratchPath("plain.txt");
     writeBytes(text, "hello\n");
     const Outcome none = zorIcons({"export", text, out});
     EXPECT_EQ(none.code, 1);
@@ -81,4 +80,3 @@ TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
     }
     EXPECT_FALSE(QFileInfo::exists(out));
 }
-#endif

@@ -20,19 +20,19 @@ TEST(IcoFile, HoldsOneIconWhateverTheName)
     EXPECT_EQ(countIcons(f.cursor), 1);
 
     // Content decides, not the name: an icon called .txt is an icon, a text called .ico is not.
-    const QString renamed = f.path("icon-named.txt");
+    const QString renamed = f.scratchPath("icon-named.txt");
     QFile::copy(f.depthsIco, renamed);
     EXPECT_EQ(countIcons(renamed), 1);
-    const QString text = f.path("text.ico");
+    const QString text = f.scratchPath("text.ico");
     writeBytes(text, "not an icon at all\n");
     EXPECT_EQ(countIcons(text), 0);
-    const QString empty = f.path("empty.ico");
+    const QString empty = f.scratchPath("empty.ico");
     writeBytes(empty, {});
     EXPECT_EQ(countIcons(empty), 0);
     EXPECT_EQ(countIcons(f.path("missing.ico")), 0);
-    EXPECT_EQ(countIcons(f.dir.path()), 0);
+    EXPECT_EQ(countIcons(f.dir), 0);
     EXPECT_EQ(countIcons("/dev/zero"), 0);
-    const QString fifo = f.path("fifo.ico");
+    const QString fifo = f.scratchPath("fifo.ico");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_EQ(countIcons(fifo), 0);   // and does not wait for a writer
     EXPECT_TRUE(extractIcons(text, 0, 1).empty());
@@ -106,7 +106,7 @@ TEST(IcoFile, GroupAsIcoRebuildsTheFileItCameFrom)
     EXPECT_TRUE(IconFile(fixtures().depthsIco).groupAsIco(1).isEmpty());
 
     // A cursor comes out as an icon with the same images.
-    const QString asIco = fixtures().path("arrow-as.ico");
+    const QString asIco = fixtures().scratchPath("arrow-as.ico");
     writeBytes(asIco, IconFile(fixtures().cursor).groupAsIco(0));
     const auto listed = icotoolList(asIco);
     ASSERT_EQ(listed.size(), 2u);
