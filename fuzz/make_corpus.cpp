@@ -35,46 +35,6 @@ QByteArray damaged(QByteArray bytes, const std::function<void(QByteArray&)>& dam
     return bytes;
 }
 
-// A one-image ICO around data.
-QByteArray icoAround(const QByteArray& data)
-{
-    QByteArray ico(22, '\0');
-    put16(ico, 2, 1);
-    put16(ico, 4, 1);
-    ico[6] = ico[7] = 32;
-    put16(ico, 10, 1);
-    put16(ico, 12, 32);
-    put32(ico, 14, quint32(data.size()));
-    put32(ico, 18, 22);
-    return ico + data;
-}
-
-QByteArray pngChunk(const char* type, const QByteArray& payload)
-{
-    const QByteArray body = QByteArray(type, 4) + payload;
-    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
-    for (char c : body) {
-        crc ^= quint8(c);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    QByteArray length(4, '\0'), tail(4, '\0');
-    qToBigEndian(quint32(payload.size()), length.data());
-    qToBigEndian(crc ^ 0xffffffffu, tail.data());
-    return length + body + tail;
-}
-
-// The file offset of a PE image's resource directory.
-qsizetype rsrcOffset(const QByteArray& pe)
-{
-    const quint32 header = get32(pe, 0x3c);
-    const qsizetype table = header + 24 + get16(pe, header + 20);
-    for (int i = 0; i < get16(pe, header + 6); ++i)
-        if (pe.mid(table + i * 40, 5) == ".rsrc")
-            return get32(pe, table + i * 40 + 20);
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])

@@ -12,8 +12,6 @@ namespace zor::iconsource {
 
 namespace {
 
-constexpr int kMaxDecodedSide = 256;
-
 // biCompression values an icon may use.
 constexpr quint32 BI_RGB = 0;
 constexpr quint32 BI_BITFIELDS = 3;

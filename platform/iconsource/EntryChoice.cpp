@@ -3,10 +3,26 @@
 #include "Formats.h"
 
 #include <cstdlib>
+#include <tuple>
 
 namespace zor::iconsource {
 
-int depthOf(const GroupEntry& e)
+bool isPngEntry(const GroupEntry& entry)
+{
+    return isPng(entry.data);
+}
+
+QSize entrySize(const GroupEntry& e)
+{
+    if (const auto size = pngSize(e.data))
+        return *size;
+    if (const auto header = BITMAPINFOHEADER::read(ByteReader(e.data));
+        header && header->biSize >= BITMAPINFOHEADER::size && header->biWidth > 0 && header->biHeight / 2 > 0)
+        return QSize(header->biWidth, header->biHeight / 2);   // colour rows and mask rows
+    return QSize(e.width, e.height);
+}
+
+int entryDepth(const GroupEntry& e)
 {
     // Planes times bits, kept small: hostile fields may hold anything up to 65535 each.
     auto product = [](int bits, int planes) { return int(qMin<qint64>(qint64(bits) * qMax(planes, 1), 1 << 16)); };
@@ -25,21 +41,25 @@ int depthOf(const GroupEntry& e)
 
 int chooseEntry(const std::vector<GroupEntry>& entries, QSize wanted)
 {
+    // Smaller keys are better: an image that can be decoded, the exact square, the most of
+    // the square filled, shrinking before enlarging, the nearest size, the depth nearest 32.
+    auto keyOf = [&](const GroupEntry& e) {
+        const QSize size = entrySize(e);
+        const bool tooLarge = size.width() > kMaxDecodedSide || size.height() > kMaxDecodedSide;
+        const QSize inside = size.scaled(wanted, Qt::KeepAspectRatio);
+        const qint64 uncovered = qint64(wanted.width()) * wanted.height() - qint64(inside.width()) * inside.height();
+        const bool enlarges = inside.width() > size.width();
+        const qint64 area = qint64(size.width()) * size.height();
+        return std::tuple(tooLarge, size != wanted, uncovered, enlarges, enlarges ? -area : area,
+                          std::abs(entryDepth(e) - 32));
+    };
     int best = -1;
-    int bestDistance = 0, bestArea = 0, bestDepthGap = 0;
+    decltype(keyOf(GroupEntry())) bestKey;
     for (int i = 0; i < int(entries.size()); ++i) {
-        const GroupEntry& e = entries[size_t(i)];
-        const int distance = std::abs(e.width - wanted.width()) + std::abs(e.height - wanted.height());
-        const int area = e.width * e.height;
-        const int depthGap = std::abs(depthOf(e) - 32);
-        const bool better = best < 0 || distance < bestDistance
-            || (distance == bestDistance && (area > bestArea
-                || (area == bestArea && depthGap < bestDepthGap)));
-        if (better) {
+        const auto key = keyOf(entries[size_t(i)]);
+        if (best < 0 || key < bestKey) {
             best = i;
-            bestDistance = distance;
-            bestArea = area;
-            bestDepthGap = depthGap;
+            bestKey = key;
         }
     }
     return best;

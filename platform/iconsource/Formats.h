@@ -68,9 +68,7 @@ struct BITMAPINFOHEADER {
 // DIB images with their AND mask (Dib.cpp) and PNG images (Png.cpp), at their own size.
 QImage decodeDib(QByteArrayView data);
 bool isPng(QByteArrayView data);
+std::optional<QSize> pngSize(QByteArrayView data);
 QImage decodePng(QByteArrayView data);
-
-// Colour depth of a stored image, from its own header where it has one (EntryChoice.cpp).
-int depthOf(const GroupEntry& entry);
 
 } // namespace zor::iconsource

@@ -122,7 +122,7 @@ std::vector<GroupEntry> readGroup(const std::shared_ptr<const IconFile::Parsed>&
             if (res.isCursor) {   // these fields hold the hotspot in a cursor
                 g.planes = 1;
                 g.bitCount = 0;
-                g.bitCount = depthOf(g);
+                g.bitCount = entryDepth(g);
             }
             out.push_back(g);
         } else {

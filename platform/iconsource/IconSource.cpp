@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 
+#include <cstring>
 #include <optional>
 
 namespace zor::iconsource {
@@ -32,14 +33,32 @@ void readExecutable(const ByteReader& file, Resources& out)
         readNeResources(file, *header, out);
 }
 
-QImage fitted(QImage image, QSize size)
-{
-    if (image.isNull() || image.size() == size)
-        return image;
-    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
 } // namespace
+
+QImage fitImage(const QImage& image, QSize size)
+{
+    if (image.isNull() || image.size() == size || size.isEmpty())
+        return image.size() == size ? image : QImage();
+    const QSize inside = image.size().scaled(size, Qt::KeepAspectRatio).expandedTo({1, 1});
+    const int factor = inside.width() / image.width();
+    const bool replicate = factor >= 2 && inside == image.size() * factor;
+    // Smooth scaling in premultiplied colour, so transparent pixels lend no colour to their neighbours.
+    QImage scaled = replicate
+        ? image.scaled(inside, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        : image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+              .scaled(inside, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (inside == size || scaled.isNull())
+        return scaled;
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return {};
+    canvas.fill(Qt::transparent);
+    const int left = (size.width() - inside.width()) / 2, top = (size.height() - inside.height()) / 2;
+    for (int y = 0; y < inside.height(); ++y)
+        std::memcpy(canvas.scanLine(top + y) + left * 4, scaled.constScanLine(y), size_t(inside.width()) * 4);
+    return canvas;
+}
 
 IconFile::IconFile(const QString& path)
 {
@@ -125,7 +144,7 @@ QImage IconFile::picture(const GroupEntry& entry, QSize wanted) const
         original = *image;
     else
         remember(QSize(), original = decodeEntry(entry));
-    QImage image = fitted(original, wanted);
+    QImage image = fitImage(original, wanted);
     if (image.size() != original.size())   // an exact-size image is already remembered
         remember(wanted, image);
     return image;

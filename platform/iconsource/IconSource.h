@@ -71,10 +71,30 @@ int countIcons(const QString& path);
 std::vector<IconPair> extractIcons(const QString& path, int first, int count,
                                    QSize large = {32, 32}, QSize small = {16, 16});
 
-// Index of the entry that serves a picture of the wanted size, or -1 when there is none.
+// Index of the entry that serves a picture of the wanted size, or -1 when there is none:
+// a square one of that size, else the one that fills most of the square with its aspect
+// kept, preferring a larger one (scaled down) to a smaller one, the nearest size, then the
+// depth nearest 32 bits.
 int chooseEntry(const std::vector<GroupEntry>& entries, QSize wanted);
 
-// Decodes one stored image (a DIB with its AND mask, or PNG) at its own size; null when it fails.
+// Images are decoded up to this side; larger ones are refused, so a hostile size cannot
+// exhaust memory.
+constexpr int kMaxDecodedSide = 1024;
+
+// Decodes one stored image (a DIB with its AND mask, or PNG) at its own size, as ARGB32;
+// null when it fails.
 QImage decodeEntry(const GroupEntry& entry);
+
+// The stored image's own size, from its BITMAPINFOHEADER or PNG header; the directory's
+// when that cannot be read. (A directory says 256 for anything of 256 px or more.)
+QSize entrySize(const GroupEntry& entry);
+// Bits per pixel of the stored image; PNG images count as 32.
+int entryDepth(const GroupEntry& entry);
+bool isPngEntry(const GroupEntry& entry);
+
+// The image fitted into a picture of the given size: scaled with its aspect kept and
+// centred on transparent; enlarged by pixel replication when the factor is a whole number,
+// smoothly otherwise.
+QImage fitImage(const QImage& image, QSize size);
 
 } // namespace zor::iconsource

@@ -10,8 +10,11 @@ namespace zor::iconsource {
 
 namespace {
 
-constexpr int kMaxDecodedSide = 256;
 constexpr QByteArrayView kPngSignature("\x89PNG\r\n\x1a\n", 8);
+// The signature, then the IHDR chunk: its length, its type, width and height (big-endian).
+constexpr qint64 kIhdrTypeAt = 12;
+constexpr qint64 kIhdrWidthAt = 16;
+constexpr qint64 kIhdrHeightAt = 20;
 
 } // namespace
 
@@ -20,17 +23,30 @@ bool isPng(QByteArrayView data)
     return data.startsWith(kPngSignature);
 }
 
+std::optional<QSize> pngSize(QByteArrayView data)
+{
+    const ByteReader png(data);
+    const auto width = png.u32BigEndian(kIhdrWidthAt), height = png.u32BigEndian(kIhdrHeightAt);
+    if (!isPng(data) || png.slice(kIhdrTypeAt, 4) != QByteArrayView("IHDR") || !width || !height
+        || *width == 0 || *height == 0 || *width > 0x7fffffffu || *height > 0x7fffffffu)
+        return std::nullopt;
+    return QSize(int(*width), int(*height));
+}
+
 QImage decodePng(QByteArrayView data)
 {
     QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
-    reader.setAllocationLimit(4);   // MB; the side check below keeps us far under it
+    reader.setAllocationLimit(16);   // MB; the side check below keeps us under it (16 bits a channel)
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > kMaxDecodedSide || size.height() > kMaxDecodedSide)
         return {};
-    return reader.read();
+    // Palette and grey images come as indexed or mono images, which smooth scaling turns
+    // into noise: true colour from here on, like the DIBs.
+    const QImage image = reader.read();
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace zor::iconsource

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QtEndian>
 
 using namespace zor::iconfixtures;
 
@@ -20,6 +21,12 @@ Fixtures::Fixtures(const QString& folder)
     , manyDll(path("many.dll"))
     , icl(path("three.icl"))
     , manyIcl(path("many.icl"))
+    , tallIco(path("tall.ico"))
+    , tallPngIco(path("tallpng.ico"))
+    , tallDll(path("tall.dll"))
+    , wideIco(path("wide.ico"))
+    , wideOnlyIco(path("wideonly.ico"))
+    , small16Ico(path("small16.ico"))
 {
 }
 
@@ -84,3 +91,64 @@ std::vector<Listed> icotoolList(const QString& ico)
     return out;
 }
 
+
+QByteArray icoAround(const QByteArray& image, int side)
+{
+    QByteArray ico(22, '\0');
+    qToLittleEndian<quint16>(1, ico.data() + 2);
+    qToLittleEndian<quint16>(1, ico.data() + 4);
+    ico[6] = char(side & 0xff);
+    ico[7] = char(side & 0xff);
+    qToLittleEndian<quint16>(1, ico.data() + 10);
+    qToLittleEndian<quint16>(32, ico.data() + 12);
+    qToLittleEndian<quint32>(quint32(image.size()), ico.data() + 14);
+    qToLittleEndian<quint32>(22, ico.data() + 18);
+    return ico + image;
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& payload)
+{
+    const QByteArray body = QByteArray(type, 4) + payload;
+    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
+    for (char c : body) {
+        crc ^= quint8(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    QByteArray length(4, '\0'), tail(4, '\0');
+    qToBigEndian(quint32(payload.size()), length.data());
+    qToBigEndian(crc ^ 0xffffffffu, tail.data());
+    return length + body + tail;
+}
+
+QByteArray pngFile(int width, int height, int colorType, int bitDepth, const QByteArray& rows,
+                   const QByteArray& palette, const QByteArray& transparency)
+{
+    QByteArray ihdr(13, '\0');
+    qToBigEndian(quint32(width), ihdr.data());
+    qToBigEndian(quint32(height), ihdr.data() + 4);
+    ihdr[8] = char(bitDepth);
+    ihdr[9] = char(colorType);
+    const qsizetype stride = height > 0 ? rows.size() / height : 0;
+    QByteArray filtered;
+    for (int y = 0; y < height; ++y)
+        filtered += '\0' + rows.mid(y * stride, stride);   // filter type None
+    QByteArray out = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr);
+    if (!palette.isEmpty())
+        out += pngChunk("PLTE", palette);
+    if (!transparency.isEmpty())
+        out += pngChunk("tRNS", transparency);
+    // qCompress gives a zlib stream after a 4-byte length of its own.
+    return out + pngChunk("IDAT", qCompress(filtered).mid(4)) + pngChunk("IEND", {});
+}
+
+qsizetype rsrcOffset(const QByteArray& pe)
+{
+    const quint32 header = qFromLittleEndian<quint32>(pe.constData() + 0x3c);
+    const int sections = qFromLittleEndian<quint16>(pe.constData() + header + 6);
+    const qsizetype table = header + 24 + qFromLittleEndian<quint16>(pe.constData() + header + 20);
+    for (int i = 0; i < sections; ++i)
+        if (pe.mid(table + i * 40, 5) == ".rsrc")
+            return qFromLittleEndian<quint32>(pe.constData() + table + i * 40 + 20);
+    return -1;
+}

@@ -35,6 +35,10 @@ struct Fixtures {
     QString icl;            // NE library of three groups
     QString manyIcl;        // NE library of 170 groups
 
+    // Opaque pictures that are not square, or small: 194 x 313 (a DIB, a PNG, and the DIB
+    // in a program); 32 x 32 with 32 x 16; 32 x 16 alone; 16 x 16 alone.
+    QString tallIco, tallPngIco, tallDll, wideIco, wideOnlyIco, small16Ico;
+
     explicit Fixtures(const QString& dir);
 
     QStringList executables() const { return {dll32, dll64, exe32, cpl64, manyDll, icl, manyIcl}; }
@@ -60,3 +64,13 @@ QImage icotoolImage(const QString& ico, int index);
 struct Listed { int width, height, bits; };
 // The images `icotool -l` lists.
 std::vector<Listed> icotoolList(const QString& ico);
+
+// Bytes put together by hand, for what no tool writes.
+// A one-image ICO around image, its directory claiming the given side.
+QByteArray icoAround(const QByteArray& image, int side = 32);
+QByteArray pngChunk(const char* type, const QByteArray& payload);
+// A PNG of an IHDR colour type and bit depth from its packed rows (without filter bytes).
+QByteArray pngFile(int width, int height, int colorType, int bitDepth, const QByteArray& rows,
+                   const QByteArray& palette = {}, const QByteArray& transparency = {});
+// The file offset of a PE image's resource directory, or -1.
+qsizetype rsrcOffset(const QByteArray& pe);

@@ -32,6 +32,13 @@ QString makeFixtures(const QString& dir)
         makeIco(dir, "plainA.ico", {{32, 32, false, 11}, {16, 32, false, 12}});
         makeIco(dir, "plainB.ico", {{16, 24, false, 13}, {32, 24, false, 14}, {48, 8, false, 15}});
 
+        makeIco(dir, "tall.ico", {{194, 32, false, 16, 313}});
+        makeIco(dir, "tallpng.ico", {{194, 32, true, 17, 313}});
+        makeIco(dir, "wide.ico", {{32, 24, false, 18, 32}, {32, 24, false, 19, 16}});
+        makeIco(dir, "wideonly.ico", {{32, 24, false, 20, 16}});
+        makeIco(dir, "small16.ico", {{16, 24, false, 21}});
+        makePe(dir, "tall.dll", "1 ICON \"tall.ico\"\n", false, PeKind::Dll);
+
         makePe(dir, "res32.dll", kScript, false, PeKind::Dll);
         makePe(dir, "res64.dll", kScript, true, PeKind::Dll);
         makePe(dir, "prog.exe", kScript, false, PeKind::Exe);

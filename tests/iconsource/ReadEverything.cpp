@@ -11,7 +11,6 @@ namespace {
 
 // Enough groups to reach every kind of damage; a hostile file may claim a hundred thousand.
 constexpr int kGroupsRead = 16;
-constexpr int kMaxSide = 256;
 
 } // namespace
 
@@ -36,7 +35,7 @@ QString readEverything(const QByteArray& bytes)
             if (!decoded.insert({quintptr(e.data.data()), e.data.size()}).second)
                 continue;
             const QImage image = decodeEntry(e);
-            if (!image.isNull() && (image.width() > kMaxSide || image.height() > kMaxSide))
+            if (!image.isNull() && (image.width() > kMaxDecodedSide || image.height() > kMaxDecodedSide))
                 return QStringLiteral("group %1 decodes to %2 x %3").arg(k).arg(image.width()).arg(image.height());
         }
         const IconPair pair = file.extract(k);

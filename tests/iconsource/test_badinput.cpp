@@ -25,50 +25,6 @@ void put32(QByteArray& b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data()
 quint32 get32(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 quint16 get16(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 
-// A one-image ICO around data, its directory claiming the given side.
-QByteArray icoAround(const QByteArray& data, int side = 32)
-{
-    QByteArray ico(22, '\0');
-    put16(ico, 2, 1);
-    put16(ico, 4, 1);
-    ico[6] = char(side & 0xff);
-    ico[7] = char(side & 0xff);
-    put16(ico, 10, 1);
-    put16(ico, 12, 32);
-    put32(ico, 14, quint32(data.size()));
-    put32(ico, 18, 22);
-    return ico + data;
-}
-
-QByteArray pngChunk(const char* type, const QByteArray& payload)
-{
-    QByteArray body = QByteArray(type, 4) + payload;
-    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
-    for (char c : body) {
-        crc ^= quint8(c);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    crc ^= 0xffffffffu;
-    QByteArray out(4, '\0');
-    qToBigEndian(quint32(payload.size()), out.data());
-    QByteArray tail(4, '\0');
-    qToBigEndian(crc, tail.data());
-    return out + body + tail;
-}
-
-// Offset in the file of the PE resource section.
-qsizetype rsrcOffset(const QByteArray& pe)
-{
-    const quint32 header = get32(pe, 0x3c);
-    const int sections = get16(pe, header + 6);
-    const qsizetype table = header + 24 + get16(pe, header + 20);
-    for (int i = 0; i < sections; ++i)
-        if (pe.mid(table + i * 40, 5) == ".rsrc")
-            return get32(pe, table + i * 40 + 20);
-    return -1;
-}
-
 } // namespace
 
 TEST(BadInput, TruncatedFixturesGiveFewerIconsOrNullImages)
