@@ -255,6 +255,8 @@ TEST(IcoFile, ScalesPngOfEveryColourTypeWithoutNoise)
          pngFile(kSide, kSide, 3, 4, halves(4, 0x00, 0x11), redBlue, QByteArray::fromHex("00")), 0, qRgb(0, 0, 255)},
         {"1-bit palette", pngFile(kSide, kSide, 3, 1, halves(1, 0, char(0xff)), redBlue), qRgb(255, 0, 0), qRgb(0, 0, 255)},
         {"1-bit grey", pngFile(kSide, kSide, 0, 1, halves(1, 0, char(0xff))), qRgb(0, 0, 0), qRgb(255, 255, 255)},
+        {"1-bit grey, black transparent",
+         pngFile(kSide, kSide, 0, 1, halves(1, 0, char(0xff)), {}, QByteArray::fromHex("0000")), 0, qRgb(255, 255, 255)},
         {"2-bit grey", pngFile(kSide, kSide, 0, 2, halves(2, 0x55, char(0xff))), qRgb(85, 85, 85), qRgb(255, 255, 255)},
         {"8-bit grey, white transparent",
          pngFile(kSide, kSide, 0, 8, halves(8, 0x40, char(0xff)), {}, QByteArray::fromHex("00ff")), qRgb(64, 64, 64), 0},
