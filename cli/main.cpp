@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -23,6 +24,22 @@ int usageError(const QString& message)
     return 2;
 }
 
+// Why path cannot be read as a file, or an empty string when it can.
+QString unreadable(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("%1: no such file").arg(path);
+    if (info.isDir())
+        return QStringLiteral("%1: is a folder").arg(path);
+    if (!info.isFile())
+        return QStringLiteral("%1: not a regular file").arg(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    return {};
+}
+
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -31,6 +48,10 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 
 int exportIcons(const QString& path, const QString& dirPath, bool asIco)
 {
+    if (const QString why = unreadable(path); !why.isEmpty()) {
+        std::fprintf(stderr, "zor-icons: %s\n", qPrintable(why));
+        return 1;
+    }
     const IconFile source(path);
     const int n = source.count();
     if (n == 0) {
@@ -38,20 +59,25 @@ int exportIcons(const QString& path, const QString& dirPath, bool asIco)
                      qPrintable(path));
         return 1;
     }
-    if (!QDir().mkpath(dirPath)) {
-        std::fprintf(stderr, "zor-icons: cannot create %s\n", qPrintable(dirPath));
-        return 1;
-    }
     const QDir dir(dirPath);
     int written = 0;
     for (int k = 0; k < n; ++k) {
         bool ok = true;
+        // The folder is made for the first icon there is to write, not before.
+        auto made = [&] {
+            if (QDir().mkpath(dirPath))
+                return true;
+            std::fprintf(stderr, "zor-icons: cannot create %s\n", qPrintable(dirPath));
+            return false;
+        };
         if (asIco) {
             const QByteArray ico = source.groupAsIco(k);
             if (ico.isEmpty()) {
                 std::fprintf(stderr, "zor-icons: icon %d: group cannot be read\n", k);
                 continue;
             }
+            if (!made())
+                return 1;
             ok = writeFile(dir.filePath(QStringLiteral("%1.ico").arg(k)), ico);
         } else {
             const IconPair pair = source.extract(k);
@@ -59,6 +85,8 @@ int exportIcons(const QString& path, const QString& dirPath, bool asIco)
                 std::fprintf(stderr, "zor-icons: icon %d: no image could be decoded\n", k);
                 continue;
             }
+            if (!made())
+                return 1;
             if (!pair.large.isNull())
                 ok = pair.large.save(dir.filePath(QStringLiteral("%1-32.png").arg(k)), "PNG") && ok;
             if (!pair.small.isNull())
@@ -69,6 +97,10 @@ int exportIcons(const QString& path, const QString& dirPath, bool asIco)
             return 1;
         }
         ++written;
+    }
+    if (written == 0) {
+        std::fprintf(stderr, "zor-icons: %s: no icon could be exported\n", qPrintable(path));
+        return 1;
     }
     std::printf("%d\n", written);
     return 0;
@@ -87,6 +119,10 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("count")) {
         if (args.size() != 1)
             return usageError(QStringLiteral("count takes one PATH"));
+        if (const QString why = unreadable(args.first()); !why.isEmpty()) {
+            std::fprintf(stderr, "zor-icons: %s\n", qPrintable(why));
+            return 1;
+        }
         std::printf("%d\n", countIcons(args.first()));
         return 0;
     }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 using namespace zor::iconfixtures;
 
@@ -24,14 +25,38 @@ Outcome zorIcons(const QStringList& args)
 
 } // namespace
 
-TEST(ZorIcons, CountsIconsAndZeroForAnythingElse)
+TEST(ZorIcons, CountsIconsAndZeroForOtherFiles)
 {
     REQUIRE_FIXTURES();
     EXPECT_EQ(zorIcons({"count", fixtures().manyDll}).out, "160");
     EXPECT_EQ(zorIcons({"count", fixtures().cursor}).out, "1");
-    const Outcome other = zorIcons({"count", fixtures().path("nothing-here")});
+    const QString text = fixtures().scratchPath("words.txt");
+    writeBytes(text, "no icons here\n");
+    const Outcome other = zorIcons({"count", text});
     EXPECT_EQ(other.code, 0);
     EXPECT_EQ(other.out, "0");
+}
+
+TEST(ZorIcons, FilesItCannotReadAndExportsThatWriteNothingFail)
+{
+    REQUIRE_FIXTURES();
+    // An icon file whose directory points past its end: one icon, no image to be had.
+    QByteArray broken = readBytes(fixtures().plainA);
+    for (int entry : {0, 1})
+        qToLittleEndian<quint32>(quint32(broken.size() + 10), broken.data() + 6 + entry * 16 + 12);
+    const QString brokenIco = fixtures().scratchPath("broken.ico");
+    writeBytes(brokenIco, broken);
+    const QString missing = fixtures().path("nothing-here.ico");
+    const QString out = fixtures().scratchPath("out");
+    for (const QStringList& args : {QStringList{"count", missing}, QStringList{"count", fixtures().dir},
+                                    QStringList{"export", missing, out}, QStringList{"export", brokenIco, out},
+                                    QStringList{"export", brokenIco, out, "--format", "ico"}}) {
+        const Outcome r = zorIcons(args);
+        EXPECT_EQ(r.code, 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(r.out.isEmpty()) << qPrintable(args.join(' '));
+        EXPECT_FALSE(r.err.isEmpty()) << qPrintable(args.join(' '));
+        EXPECT_TRUE(QDir(out).isEmpty()) << qPrintable(args.join(' '));
+    }
 }
 
 TEST(ZorIcons, ExportsBothSizesAsPng)
