@@ -13,7 +13,7 @@ namespace {
 
 // Files read whole when they cannot be mapped (pipes, some special files) stop here.
 constexpr qint64 kMaxReadBytes = 256 * 1024 * 1024;
-constexpr qint64 kReadWholeBytes = 4 * 1024 * 1024;
+constexpr qint64 kReadWholeBytes = 256 * 1024;
 
 // IMAGE_DOS_HEADER: e_magic "MZ" opens every program; e_lfanew gives the new header's offset.
 constexpr QByteArrayView kDosSignature("MZ", 2);
