@@ -16,8 +16,10 @@ namespace {
 constexpr quint32 BI_RGB = 0;
 constexpr quint32 BI_BITFIELDS = 3;
 
-// A palette entry: blue, green, red, reserved.
+// RGBQUAD, a palette entry: rgbBlue, rgbGreen, rgbRed, rgbReserved.
 constexpr qint64 kRgbQuadSize = 4;
+// The red, green and blue masks of BI_BITFIELDS, 32 bits each.
+constexpr qint64 kBitfieldMasksSize = 12;
 // Where BITMAPV4HEADER and later keep the red, green and blue masks.
 constexpr qint64 kV4MasksAt = 40;
 
@@ -78,7 +80,8 @@ QImage decodeDib(QByteArrayView bytes)
             return {};
         palette.resize(maxColors, qRgb(0, 0, 0));
         for (quint32 i = 0; i < n; ++i)
-            palette[i] = qRgb(quint8(table[i * 4 + 2]), quint8(table[i * 4 + 1]), quint8(table[i * 4]));
+            palette[i] = qRgb(quint8(table[i * kRgbQuadSize + 2]), quint8(table[i * kRgbQuadSize + 1]),
+                              quint8(table[i * kRgbQuadSize]));
         at += qint64(n) * kRgbQuadSize;
     }
     quint32 masks[3] = {0x7c00, 0x03e0, 0x001f};   // 5-5-5, what a 16-bit BI_RGB image holds
@@ -92,7 +95,7 @@ QImage decodeDib(QByteArrayView bytes)
             masks[i] = *m;
         }
         if (plain)
-            at += 12;
+            at += kBitfieldMasksSize;
     } else if (depth == 32) {
         masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
     }

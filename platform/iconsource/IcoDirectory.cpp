@@ -24,6 +24,12 @@ struct ICONDIR {
             return std::nullopt;
         return ICONDIR{*r.u16(0), *r.u16(2), *r.u16(4)};
     }
+    void write(uchar* p) const
+    {
+        qToLittleEndian(idReserved, p);
+        qToLittleEndian(idType, p + 2);
+        qToLittleEndian(idCount, p + 4);
+    }
 };
 
 // The fields ICONDIRENTRY (16 bytes, an ICO file) and GRPICONDIRENTRY (14 bytes, a
@@ -43,6 +49,16 @@ struct DirectoryEntry {
         return {*r.u8(at), *r.u8(at + 1), *r.u8(at + 2), *r.u8(at + 3), *r.u16(at + 4), *r.u16(at + 6),
                 *r.u32(at + 8)};
     }
+    void writeCommon(uchar* p) const
+    {
+        p[0] = bWidth;
+        p[1] = bHeight;
+        p[2] = bColorCount;
+        p[3] = bReserved;
+        qToLittleEndian(wPlanes, p + 4);
+        qToLittleEndian(wBitCount, p + 6);
+        qToLittleEndian(dwBytesInRes, p + 8);
+    }
 };
 
 struct ICONDIRENTRY : DirectoryEntry {
@@ -54,6 +70,11 @@ struct ICONDIRENTRY : DirectoryEntry {
         if (!r.has(at, size))
             return std::nullopt;
         return ICONDIRENTRY{readCommon(r, at), *r.u32(at + commonSize)};
+    }
+    void write(uchar* p) const
+    {
+        writeCommon(p);
+        qToLittleEndian(dwImageOffset, p + commonSize);
     }
 };
 
@@ -107,10 +128,10 @@ std::vector<GroupEntry> readGroup(const std::shared_ptr<const IconFile::Parsed>&
         return out;
     const ByteReader dir(res.groups[size_t(index)]);
     // A group resource starts with the same three fields as an ICO file (GRPICONDIR).
-    const auto stored = dir.u16(4);
-    if (!stored)
+    const auto header = ICONDIR::read(dir);
+    if (!header)
         return out;
-    const int n = qMin<int>(*stored, kMaxGroupEntries);
+    const int n = qMin<int>(header->idCount, kMaxGroupEntries);
     out.reserve(size_t(n));
     for (int i = 0; i < n; ++i) {
         if (res.isIcoFile) {
@@ -155,20 +176,20 @@ QByteArray icoFromEntries(const std::vector<GroupEntry>& list)
 
     QByteArray out(ICONDIR::size + qsizetype(list.size()) * ICONDIRENTRY::size, '\0');
     uchar* p = reinterpret_cast<uchar*>(out.data());
-    qToLittleEndian<quint16>(ICONDIR::typeIcon, p + 2);
-    qToLittleEndian<quint16>(quint16(list.size()), p + 4);
+    ICONDIR{0, ICONDIR::typeIcon, quint16(list.size())}.write(p);
     quint32 offset = quint32(out.size());
     for (size_t i = 0; i < list.size(); ++i) {
         const GroupEntry& e = list[i];
-        uchar* q = p + ICONDIR::size + i * ICONDIRENTRY::size;
-        q[0] = uchar(e.width & 0xff);
-        q[1] = uchar(e.height & 0xff);
-        q[2] = uchar(e.colorCount);
-        qToLittleEndian<quint16>(quint16(e.planes), q + 4);
-        qToLittleEndian<quint16>(quint16(e.bitCount), q + 6);
-        qToLittleEndian<quint32>(quint32(e.data.size()), q + 8);
-        qToLittleEndian<quint32>(offset, q + 12);
-        offset += quint32(e.data.size());
+        ICONDIRENTRY entry;
+        entry.bWidth = quint8(e.width & 0xff);   // 256 is stored as 0
+        entry.bHeight = quint8(e.height & 0xff);
+        entry.bColorCount = quint8(e.colorCount);
+        entry.wPlanes = quint16(e.planes);
+        entry.wBitCount = quint16(e.bitCount);
+        entry.dwBytesInRes = quint32(e.data.size());
+        entry.dwImageOffset = offset;
+        entry.write(p + ICONDIR::size + i * ICONDIRENTRY::size);
+        offset += entry.dwBytesInRes;
     }
     out.reserve(qsizetype(total));
     for (const GroupEntry& e : list)

@@ -50,7 +50,7 @@ void readNeResources(const ByteReader& file, qint64 header, Resources& out)
         return;
     const int shift = *rscAlignShift;
 
-    qint64 at = table + 2;
+    qint64 at = table + qint64(sizeof(quint16));   // the TYPEINFO records follow rscAlignShift
     while (resources.has(at, TYPEINFO::size)) {
         const TYPEINFO type{*resources.u16(at), *resources.u16(at + 2), *resources.u32(at + 4)};
         if (type.rtTypeID == 0)

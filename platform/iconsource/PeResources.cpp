@@ -51,7 +51,7 @@ struct IMAGE_SECTION_HEADER {
 
     static std::optional<IMAGE_SECTION_HEADER> read(const ByteReader& r, qint64 at)
     {
-        if (!r.has(at + 8, 16))
+        if (!r.has(at + 8, 16))   // from VirtualSize to PointerToRawData
             return std::nullopt;
         return IMAGE_SECTION_HEADER{*r.u32(at + 8), *r.u32(at + 12), *r.u32(at + 16), *r.u32(at + 20)};
     }
@@ -132,7 +132,9 @@ void PeReader::read(qint64 header, Resources& out)
     const auto rvaCount = m_file.u32(rvaCountAt);
     if (!rvaCount || *rvaCount <= IMAGE_DIRECTORY_ENTRY_RESOURCE)
         return;
-    const auto rsrcRva = m_file.u32(rvaCountAt + 4 + IMAGE_DIRECTORY_ENTRY_RESOURCE * IMAGE_DATA_DIRECTORY::size);
+    // DataDirectory, an array of IMAGE_DATA_DIRECTORY, follows the 32-bit NumberOfRvaAndSizes.
+    const qint64 dataDirectory = rvaCountAt + qint64(sizeof(quint32));
+    const auto rsrcRva = m_file.u32(dataDirectory + IMAGE_DIRECTORY_ENTRY_RESOURCE * IMAGE_DATA_DIRECTORY::size);
     if (!rsrcRva || *rsrcRva == 0)
         return;
 
