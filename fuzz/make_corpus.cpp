@@ -78,7 +78,8 @@ int main(int argc, char* argv[])
         }
         ++written;
     };
-    for (const QString& path : {f.cursor, f.depthsIco, f.pngOnlyIco, f.plainA, f.plainB, f.icl})
+    for (const QString& path : {f.cursor, f.depthsIco, f.pngOnlyIco, f.plainA, f.plainB, f.icl, f.tallPngIco, f.wideIco,
+                                f.wideOnlyIco, f.small16Ico})
         write(QFileInfo(path).fileName(), readBytes(path));
     for (const char* name : {"tiny.ico", "small32.dll", "small64.exe", "tiny.dll", "many-tiny.icl"})
         write(name, readBytes(made + "/" + name));

@@ -115,7 +115,9 @@ QString makePe(const QString& dir, const QString& name, const QString& rcText, b
     QStringList ld;
     if (kind != PeKind::Exe)
         ld << QStringLiteral("-shared");
-    ld << QStringLiteral("-e") << QStringLiteral("0") << QStringLiteral("-o") << name << obj;
+    // No time stamp: the same script makes the same bytes, so the fuzz corpus stays put.
+    ld << QStringLiteral("--no-insert-timestamp") << QStringLiteral("-e") << QStringLiteral("0")
+       << QStringLiteral("-o") << name << obj;
     runTool(prefix + QStringLiteral("ld"), ld, dir);
     return QDir(dir).filePath(name);
 }
