@@ -37,8 +37,10 @@ void readExecutable(const ByteReader& file, Resources& out)
 
 QImage fitImage(const QImage& image, QSize size)
 {
-    if (image.isNull() || image.size() == size || size.isEmpty())
-        return image.size() == size ? image : QImage();
+    if (image.isNull() || size.isEmpty())
+        return {};
+    if (image.size() == size)
+        return image;
     const QSize inside = image.size().scaled(size, Qt::KeepAspectRatio).expandedTo({1, 1});
     const int factor = inside.width() / image.width();
     const bool replicate = factor >= 2 && inside == image.size() * factor;

@@ -21,7 +21,7 @@ struct IconPair {
 
 // One entry of an icon group (or of an ICO/CUR file's directory).
 struct GroupEntry {
-    int width = 0;          // stored 0 reads as 256
+    int width = 0;          // as the directory says, stored 0 reading as 256 (entrySize has the image's own)
     int height = 0;
     int colorCount = 0;
     int planes = 0;
