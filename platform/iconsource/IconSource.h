@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct IconPair {
 
 // One entry of an icon group (or of an ICO/CUR file's directory).
 struct GroupEntry {
-    int width = 0;          // stored 0 reads as 256
+    int width = 0;          // as the directory says, stored 0 reading as 256 (entrySize has the image's own)
     int height = 0;
     int colorCount = 0;
     int planes = 0;
@@ -29,6 +30,8 @@ struct GroupEntry {
     std::shared_ptr<const void> owner;   // keeps the file's bytes that data points into alive
 };
 
+// One file's icons. Copies share the file's bytes; an IconFile (and its copies) is used by
+// one thread at a time, so several threads each open their own.
 class IconFile {
 public:
     explicit IconFile(const QString& path);
@@ -47,9 +50,20 @@ public:
 
 private:
     IconFile() = default;
-    void parse();
+    static std::shared_ptr<const Parsed> parse(std::shared_ptr<Parsed> parsed);
+    QImage picture(const GroupEntry& entry, QSize wanted) const;
 
     std::shared_ptr<const Parsed> d;
+
+    // The last few pictures made. Libraries share images between groups, and a hostile file
+    // can point thousands of groups at one huge image; each is then decoded once.
+    struct Made {
+        const char* data;
+        qsizetype size;
+        QSize wanted;   // invalid for the image at its own size
+        QImage image;
+    };
+    mutable std::deque<Made> m_made;
 };
 
 int countIcons(const QString& path);
@@ -57,10 +71,30 @@ int countIcons(const QString& path);
 std::vector<IconPair> extractIcons(const QString& path, int first, int count,
                                    QSize large = {32, 32}, QSize small = {16, 16});
 
-// Index of the entry that serves a picture of the wanted size, or -1 when there is none.
+// Index of the entry that serves a picture of the wanted size, or -1 when there is none:
+// a square one of that size, else the one that fills most of the square with its aspect
+// kept, preferring a larger one (scaled down) to a smaller one, the nearest size, then the
+// depth nearest 32 bits.
 int chooseEntry(const std::vector<GroupEntry>& entries, QSize wanted);
 
-// Decodes one stored image (a DIB with its AND mask, or PNG) at its own size; null when it fails.
+// Images are decoded up to this side; larger ones are refused, so a hostile size cannot
+// exhaust memory.
+constexpr int kMaxDecodedSide = 1024;
+
+// Decodes one stored image (a DIB with its AND mask, or PNG) at its own size, as ARGB32;
+// null when it fails.
 QImage decodeEntry(const GroupEntry& entry);
+
+// The stored image's own size, from its BITMAPINFOHEADER or PNG header; the directory's
+// when that cannot be read. (A directory says 256 for anything of 256 px or more.)
+QSize entrySize(const GroupEntry& entry);
+// Bits per pixel of the stored image; PNG images count as 32.
+int entryDepth(const GroupEntry& entry);
+bool isPngEntry(const GroupEntry& entry);
+
+// The image fitted into a picture of the given size: scaled with its aspect kept and
+// centred on transparent; enlarged by pixel replication when the factor is a whole number,
+// smoothly otherwise.
+QImage fitImage(const QImage& image, QSize size);
 
 } // namespace zor::iconsource

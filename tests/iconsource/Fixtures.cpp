@@ -1,71 +1,56 @@
 #include "Fixtures.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QtEndian>
 
 using namespace zor::iconfixtures;
 
-namespace {
-
-// Named groups come first (windres sorts them), numbered ones ascend; group 2 exists in two
-// languages and the first (US English) holds plainB.
-const char* const kScript =
-    "LANGUAGE 9, 1\n"
-    "7 ICON \"depths.ico\"\n"
-    "ZETA ICON \"plainA.ico\"\n"
-    "ALPHA ICON \"plainB.ico\"\n"
-    "2 ICON \"plainB.ico\"\n"
-    "LANGUAGE 17, 1\n"
-    "2 ICON \"plainA.ico\"\n"
-    "300 ICON \"only256.ico\"\n";
-
-void make(Fixtures& f)
+Fixtures::Fixtures(const QString& folder)
+    : dir(folder)
+    , depthsIco(path("depths.ico"))
+    , pngOnlyIco(path("only256.ico"))
+    , cursor(path("arrow.cur"))
+    , plainA(path("plainA.ico"))
+    , plainB(path("plainB.ico"))
+    , dll32(path("res32.dll"))
+    , dll64(path("res64.dll"))
+    , exe32(path("prog.exe"))
+    , cpl64(path("panel.cpl"))
+    , manyDll(path("many.dll"))
+    , icl(path("three.icl"))
+    , manyIcl(path("many.icl"))
+    , tallIco(path("tall.ico"))
+    , tallPngIco(path("tallpng.ico"))
+    , tallDll(path("tall.dll"))
+    , wideIco(path("wide.ico"))
+    , wideOnlyIco(path("wideonly.ico"))
+    , small16Ico(path("small16.ico"))
 {
-    const QString dir = f.dir.path();
-    f.depthsIco = makeIco(dir, "depths.ico",
-                          {{16, 1, false, 1}, {16, 4, false, 2}, {32, 8, false, 3}, {32, 24, false, 4},
-                           {32, 32, false, 5}, {48, 32, false, 6}, {256, 32, true, 7}});
-    f.pngOnlyIco = makeIco(dir, "only256.ico", {{256, 32, true, 8}});
-    f.cursor = makeIco(dir, "arrow.cur", {{32, 32, false, 9}, {16, 8, false, 10}}, true);
-    f.plainA = makeIco(dir, "plainA.ico", {{32, 32, false, 11}, {16, 32, false, 12}});
-    f.plainB = makeIco(dir, "plainB.ico", {{16, 24, false, 13}, {32, 24, false, 14}, {48, 8, false, 15}});
-
-    f.dll32 = makePe(dir, "res32.dll", kScript, false, PeKind::Dll);
-    f.dll64 = makePe(dir, "res64.dll", kScript, true, PeKind::Dll);
-    f.exe32 = makePe(dir, "prog.exe", kScript, false, PeKind::Exe);
-    f.cpl64 = makePe(dir, "panel.cpl", kScript, true, PeKind::Cpl);
-
-    QString many;
-    for (int i = 0; i < 160; ++i)
-        many += QStringLiteral("%1 ICON \"%2\"\n").arg(i + 1).arg(i % 2 ? "plainA.ico" : "plainB.ico");
-    f.manyDll = makePe(dir, "many.dll", many, true, PeKind::Dll);
-
-    const QByteArray a = readBytes(f.plainA), b = readBytes(f.plainB), d = readBytes(f.depthsIco);
-    f.icl = f.path("three.icl");
-    writeBytes(f.icl, neLibrary({d, a, b}));
-    std::vector<QByteArray> list;
-    for (int i = 0; i < 170; ++i)
-        list.push_back(i % 3 ? a : b);
-    f.manyIcl = f.path("many.icl");
-    writeBytes(f.manyIcl, neLibrary(list));
 }
 
-} // namespace
+QString Fixtures::path(const QString& name) const
+{
+    return QDir(dir).filePath(name);
+}
 
+#ifdef ZOR_ICON_FIXTURES
 const Fixtures& fixtures()
 {
-    static Fixtures* f = [] {
-        auto* made = new Fixtures;
-        try {
-            make(*made);
-        } catch (const ToolError& e) {
-            made->error = QString::fromStdString(e.what());
-        }
-        return made;
+    static Fixtures f(QStringLiteral(ZOR_ICON_FIXTURES));
+    static const bool checked = [] {
+        const QByteArray error = readBytes(f.path(kFixturesErrorFile));
+        if (!error.isEmpty())
+            f.error = QString::fromUtf8(error);
+        else if (!QFileInfo::exists(f.depthsIco))
+            f.error = QStringLiteral("%1 is empty: build the make_iconsource_fixtures target").arg(f.dir);
+        return true;
     }();
-    return *f;
+    Q_UNUSED(checked);
+    return f;
 }
-
+#endif
 
 // Equal where visible: a fully transparent pixel may carry any colour.
 testing::AssertionResult sameImage(const QImage& actual, const QImage& expected)
@@ -106,3 +91,64 @@ std::vector<Listed> icotoolList(const QString& ico)
     return out;
 }
 
+
+QByteArray icoAround(const QByteArray& image, int side)
+{
+    QByteArray ico(22, '\0');
+    qToLittleEndian<quint16>(1, ico.data() + 2);
+    qToLittleEndian<quint16>(1, ico.data() + 4);
+    ico[6] = char(side & 0xff);
+    ico[7] = char(side & 0xff);
+    qToLittleEndian<quint16>(1, ico.data() + 10);
+    qToLittleEndian<quint16>(32, ico.data() + 12);
+    qToLittleEndian<quint32>(quint32(image.size()), ico.data() + 14);
+    qToLittleEndian<quint32>(22, ico.data() + 18);
+    return ico + image;
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& payload)
+{
+    const QByteArray body = QByteArray(type, 4) + payload;
+    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
+    for (char c : body) {
+        crc ^= quint8(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    QByteArray length(4, '\0'), tail(4, '\0');
+    qToBigEndian(quint32(payload.size()), length.data());
+    qToBigEndian(crc ^ 0xffffffffu, tail.data());
+    return length + body + tail;
+}
+
+QByteArray pngFile(int width, int height, int colorType, int bitDepth, const QByteArray& rows,
+                   const QByteArray& palette, const QByteArray& transparency)
+{
+    QByteArray ihdr(13, '\0');
+    qToBigEndian(quint32(width), ihdr.data());
+    qToBigEndian(quint32(height), ihdr.data() + 4);
+    ihdr[8] = char(bitDepth);
+    ihdr[9] = char(colorType);
+    const qsizetype stride = height > 0 ? rows.size() / height : 0;
+    QByteArray filtered;
+    for (int y = 0; y < height; ++y)
+        filtered += '\0' + rows.mid(y * stride, stride);   // filter type None
+    QByteArray out = QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr);
+    if (!palette.isEmpty())
+        out += pngChunk("PLTE", palette);
+    if (!transparency.isEmpty())
+        out += pngChunk("tRNS", transparency);
+    // qCompress gives a zlib stream after a 4-byte length of its own.
+    return out + pngChunk("IDAT", qCompress(filtered).mid(4)) + pngChunk("IEND", {});
+}
+
+qsizetype rsrcOffset(const QByteArray& pe)
+{
+    const quint32 header = qFromLittleEndian<quint32>(pe.constData() + 0x3c);
+    const int sections = qFromLittleEndian<quint16>(pe.constData() + header + 6);
+    const qsizetype table = header + 24 + qFromLittleEndian<quint16>(pe.constData() + header + 20);
+    for (int i = 0; i < sections; ++i)
+        if (pe.mid(table + i * 40, 5) == ".rsrc")
+            return qFromLittleEndian<quint32>(pe.constData() + table + i * 40 + 20);
+    return -1;
+}

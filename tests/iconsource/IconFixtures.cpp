@@ -71,6 +71,15 @@ QImage drawIcon(int size, int bits, int seed)
     return image;
 }
 
+QImage drawPicture(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 7 + seed * 29) % 256, (y * 5) % 256, (x + y + seed) % 2 * 200));
+    return image;
+}
+
 QString makeIco(const QString& dir, const QString& name, const std::vector<IcoImage>& images, bool cursor)
 {
     QStringList args{QStringLiteral("-c"), QStringLiteral("-o"), name};
@@ -80,7 +89,9 @@ QString makeIco(const QString& dir, const QString& name, const std::vector<IcoIm
     int n = 0;
     for (const IcoImage& im : images) {
         const QString png = QStringLiteral("%1.%2.png").arg(name).arg(n++);
-        if (!drawIcon(im.size, im.bits, im.seed).save(QDir(dir).filePath(png)))
+        const QImage picture = im.height > 0 ? drawPicture(im.size, im.height, im.seed)
+                                             : drawIcon(im.size, im.bits, im.seed);
+        if (!picture.save(QDir(dir).filePath(png)))
             throw ToolError("cannot write " + png.toStdString());
         if (im.png)
             args << QStringLiteral("-r") << png;
@@ -104,7 +115,9 @@ QString makePe(const QString& dir, const QString& name, const QString& rcText, b
     QStringList ld;
     if (kind != PeKind::Exe)
         ld << QStringLiteral("-shared");
-    ld << QStringLiteral("-e") << QStringLiteral("0") << QStringLiteral("-o") << name << obj;
+    // No time stamp: the same script makes the same bytes, so the fuzz corpus stays put.
+    ld << QStringLiteral("--no-insert-timestamp") << QStringLiteral("-e") << QStringLiteral("0")
+       << QStringLiteral("-o") << name << obj;
     runTool(prefix + QStringLiteral("ld"), ld, dir);
     return QDir(dir).filePath(name);
 }

@@ -28,11 +28,15 @@ QStringList missingTools(const QStringList& tools);
 // opaque colours, 8 bits at most 256, 24 bits opaque, 32 bits graded alpha.
 QImage drawIcon(int size, int bits, int seed);
 
+// An opaque picture of any shape, for images that are not square.
+QImage drawPicture(int width, int height, int seed);
+
 struct IcoImage {
-    int size = 32;
+    int size = 32;      // the width, and the height of a square image
     int bits = 32;
     bool png = false;   // stored as PNG ("raw") instead of a DIB
     int seed = 0;
+    int height = 0;     // when not 0: an opaque picture of size x height, from drawPicture
 };
 
 // Builds dir/name with `icotool -c` from drawn PNGs; returns its path.

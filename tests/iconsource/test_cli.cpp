@@ -3,10 +3,13 @@
 #include "Fixtures.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 
-#ifdef ZOR_ICONS_EXE
 using namespace zor::iconfixtures;
 
 namespace {
@@ -25,14 +28,38 @@ Outcome zorIcons(const QStringList& args)
 
 } // namespace
 
-TEST(ZorIcons, CountsIconsAndZeroForAnythingElse)
+TEST(ZorIcons, CountsIconsAndZeroForOtherFiles)
 {
     REQUIRE_FIXTURES();
     EXPECT_EQ(zorIcons({"count", fixtures().manyDll}).out, "160");
     EXPECT_EQ(zorIcons({"count", fixtures().cursor}).out, "1");
-    const Outcome other = zorIcons({"count", fixtures().path("nothing-here")});
+    const QString text = fixtures().scratchPath("words.txt");
+    writeBytes(text, "no icons here\n");
+    const Outcome other = zorIcons({"count", text});
     EXPECT_EQ(other.code, 0);
     EXPECT_EQ(other.out, "0");
+}
+
+TEST(ZorIcons, FilesItCannotReadAndExportsThatWriteNothingFail)
+{
+    REQUIRE_FIXTURES();
+    // An icon file whose directory points past its end: one icon, no image to be had.
+    QByteArray broken = readBytes(fixtures().plainA);
+    for (int entry : {0, 1})
+        qToLittleEndian<quint32>(quint32(broken.size() + 10), broken.data() + 6 + entry * 16 + 12);
+    const QString brokenIco = fixtures().scratchPath("broken.ico");
+    writeBytes(brokenIco, broken);
+    const QString missing = fixtures().path("nothing-here.ico");
+    const QString out = fixtures().scratchPath("out");
+    for (const QStringList& args : {QStringList{"count", missing}, QStringList{"count", fixtures().dir},
+                                    QStringList{"export", missing, out}, QStringList{"export", brokenIco, out},
+                                    QStringList{"export", brokenIco, out, "--format", "ico"}}) {
+        const Outcome r = zorIcons(args);
+        EXPECT_EQ(r.code, 1) << qPrintable(args.join(' '));
+        EXPECT_TRUE(r.out.isEmpty()) << qPrintable(args.join(' '));
+        EXPECT_FALSE(r.err.isEmpty()) << qPrintable(args.join(' '));
+        EXPECT_TRUE(QDir(out).isEmpty()) << qPrintable(args.join(' '));
+    }
 }
 
 TEST(ZorIcons, ExportsBothSizesAsPng)
@@ -58,6 +85,96 @@ TEST(ZorIcons, ExportsGroupsAsIco)
     EXPECT_EQ(r.out, "3");
     EXPECT_EQ(readBytes(tmp.filePath("0.ico")), readBytes(fixtures().depthsIco));
     EXPECT_EQ(readBytes(tmp.filePath("1.ico")), readBytes(fixtures().plainA));
+
+    // Several files: a subfolder each, named after the file, a repeated name numbered.
+    const QString again = fixtures().scratchPath("plainA.ico");
+    QFile::copy(fixtures().plainB, again);
+    const QString out = tmp.filePath("many");
+    const Outcome several = zorIcons({"export", "--format=ico", fixtures().icl, fixtures().plainA, again, out});
+    ASSERT_EQ(several.code, 0) << qPrintable(several.err);
+    EXPECT_EQ(several.out, QStringList({fixtures().icl + "\t3", fixtures().plainA + "\t1", again + "\t1"}).join('\n'));
+    EXPECT_EQ(readBytes(out + "/three.icl/2.ico"), readBytes(fixtures().plainB));
+    EXPECT_EQ(readBytes(out + "/plainA.ico/0.ico"), readBytes(fixtures().plainA));
+    EXPECT_EQ(readBytes(out + "/plainA.ico~2/0.ico"), readBytes(fixtures().plainB));
+}
+
+TEST(ZorIcons, CountsAndListsSeveralFilesInOneCall)
+{
+    REQUIRE_FIXTURES();
+    const Fixtures& f = fixtures();
+    const QString missing = f.path("nothing-here.ico");
+    const Outcome counted = zorIcons({"count", f.dll32, missing, f.manyIcl});
+    EXPECT_EQ(counted.code, 1);
+    EXPECT_EQ(counted.out, f.dll32 + "\t5\n" + f.manyIcl + "\t170");
+    EXPECT_TRUE(counted.err.contains(missing));
+
+    // The JSON listing holds what icotool lists, and the text one says as much.
+    const Outcome listed = zorIcons({"list", "--json", f.depthsIco, f.tallDll});
+    ASSERT_EQ(listed.code, 0) << qPrintable(listed.err);
+    const QJsonArray files = QJsonDocument::fromJson(listed.out.toUtf8()).array();
+    ASSERT_EQ(files.size(), 2);
+    const QJsonArray images = files[0]["icons"][0]["images"].toArray();
+    const auto expected = icotoolList(f.depthsIco);
+    ASSERT_EQ(images.size(), qsizetype(expected.size()));
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images[i]["width"].toInt(), expected[size_t(i)].width);
+        EXPECT_EQ(images[i]["height"].toInt(), expected[size_t(i)].height);
+        EXPECT_EQ(images[i]["depth"].toInt(), expected[size_t(i)].bits);
+        EXPECT_EQ(images[i]["format"].toString(), i == 6 ? "PNG" : "BMP");
+        EXPECT_GT(images[i]["bytes"].toInt(), 0);
+    }
+    EXPECT_EQ(files[1]["file"].toString(), f.tallDll);
+    EXPECT_EQ(files[1]["icons"][0]["images"][0]["height"].toInt(), 313);
+    const Outcome text = zorIcons({"list", f.tallDll});
+    EXPECT_TRUE(text.out.contains("194 x 313") && text.out.contains("32-bit BMP")) << qPrintable(text.out);
+}
+
+TEST(ZorIcons, DrawsThumbnailsFromTheBestImage)
+{
+    REQUIRE_FIXTURES();
+    const Fixtures& f = fixtures();
+    const QString out = f.scratchPath("thumb.png");
+    struct Case { QString file; int side; QImage expected; };
+    const QImage big = icotoolImage(f.pngOnlyIco, 1);
+    const Case cases[] = {
+        {f.depthsIco, 48, icotoolImage(f.depthsIco, 6)},   // the 48 px image itself
+        {f.pngOnlyIco, 100, big.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                .scaled(100, 100, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
+        {f.icl, 32, icotoolImage(f.depthsIco, 5)},          // a library's first icon
+    };
+    for (const Case& c : cases) {
+        QFile::remove(out);
+        const Outcome r = zorIcons({"thumbnail", "-s", QString::number(c.side), c.file, out});
+        ASSERT_EQ(r.code, 0) << qPrintable(r.err);
+        EXPECT_TRUE(sameImage(QImage(out), c.expected)) << qPrintable(c.file);
+    }
+    const Outcome tall = zorIcons({"thumbnail", "--size=64", f.tallDll, out});
+    ASSERT_EQ(tall.code, 0) << qPrintable(tall.err);
+    EXPECT_EQ(QImage(out).size(), QSize(64, 64));
+
+    const QString text = f.scratchPath("thumb.txt");
+    writeBytes(text, "no icons\n");
+    for (const QStringList& args : {QStringList{"thumbnail", "-s", "32", text, out},
+                                    QStringList{"thumbnail", "-s", "32", f.plainA, f.scratchPath("no/such/folder.png")}}) {
+        QFile::remove(out);
+        const Outcome r = zorIcons(args);
+        EXPECT_EQ(r.code, 1) << qPrintable(args.join(' '));
+        EXPECT_FALSE(r.err.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+}
+
+TEST(ZorIcons, DocumentsEveryCommandAndOption)
+{
+    const Outcome help = zorIcons({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* word : {"count FILE", "list [--json] FILE", "export [--format png|ico] FILE... DIR",
+                             "thumbnail -s SIZE FILE OUTPUT.png", "--help", "--version", "--json", "--format",
+                             "--size", "Exit status"})
+        EXPECT_TRUE(help.out.contains(word)) << word;
+    const Outcome version = zorIcons({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "zor-icons " ZOR_VERSION);
 }
 
 TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
@@ -65,20 +182,22 @@ TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
     REQUIRE_FIXTURES();
     QTemporaryDir tmp;
     const QString out = tmp.filePath("out");
-    const QString text = fixtures().path("plain.txt");
+    const QString text = fixtures().scratchPath("plain.txt");
     writeBytes(text, "hello\n");
     const Outcome none = zorIcons({"export", text, out});
     EXPECT_EQ(none.code, 1);
     EXPECT_FALSE(none.err.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(out));
 
-    for (const QStringList& args : {QStringList{}, QStringList{"count"}, QStringList{"list", text},
-                                    QStringList{"export", text}, QStringList{"export", text, out, "--format", "gif"},
-                                    QStringList{"export", text, out, "--format"}}) {
+    for (const QStringList& args :
+         {QStringList{}, QStringList{"count"}, QStringList{"draw", text}, QStringList{"--bogus", "count", text},
+          QStringList{"count", "--json", text}, QStringList{"export", text},
+          QStringList{"export", text, out, "--format", "gif"}, QStringList{"export", text, out, "--format"},
+          QStringList{"thumbnail", text, out}, QStringList{"thumbnail", "-s", "0", text, out},
+          QStringList{"thumbnail", "-s", "257", text, out}, QStringList{"thumbnail", "-s", "32", text}}) {
         const Outcome r = zorIcons(args);
         EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
         EXPECT_FALSE(r.err.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(out));
 }
-#endif

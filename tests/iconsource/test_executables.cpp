@@ -95,9 +95,9 @@ TEST(Executables, IcoExportListsWhatWrestoolExtracts)
         const auto groups = wrestoolGroupLanguages(path);
         ASSERT_EQ(int(groups.size()), file.count());
         for (int k = 0; k < file.count(); k += (k < 4 ? 1 : 37)) {
-            const QString theirs = wrestoolIco(path, groups[size_t(k)], fixtures().dir.path());
+            const QString theirs = wrestoolIco(path, groups[size_t(k)], fixtures().scratch.path());
             ASSERT_FALSE(theirs.isEmpty()) << qPrintable(path) << " group " << k;
-            const QString ours = fixtures().path(QStringLiteral("ours-%1.ico").arg(k));
+            const QString ours = fixtures().scratchPath(QStringLiteral("ours-%1.ico").arg(k));
             writeBytes(ours, file.groupAsIco(k));
             EXPECT_TRUE(sameListing(icotoolList(ours), icotoolList(theirs))) << qPrintable(path) << " group " << k;
         }

@@ -20,19 +20,19 @@ TEST(IcoFile, HoldsOneIconWhateverTheName)
     EXPECT_EQ(countIcons(f.cursor), 1);
 
     // Content decides, not the name: an icon called .txt is an icon, a text called .ico is not.
-    const QString renamed = f.path("icon-named.txt");
+    const QString renamed = f.scratchPath("icon-named.txt");
     QFile::copy(f.depthsIco, renamed);
     EXPECT_EQ(countIcons(renamed), 1);
-    const QString text = f.path("text.ico");
+    const QString text = f.scratchPath("text.ico");
     writeBytes(text, "not an icon at all\n");
     EXPECT_EQ(countIcons(text), 0);
-    const QString empty = f.path("empty.ico");
+    const QString empty = f.scratchPath("empty.ico");
     writeBytes(empty, {});
     EXPECT_EQ(countIcons(empty), 0);
     EXPECT_EQ(countIcons(f.path("missing.ico")), 0);
-    EXPECT_EQ(countIcons(f.dir.path()), 0);
+    EXPECT_EQ(countIcons(f.dir), 0);
     EXPECT_EQ(countIcons("/dev/zero"), 0);
-    const QString fifo = f.path("fifo.ico");
+    const QString fifo = f.scratchPath("fifo.ico");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_EQ(countIcons(fifo), 0);   // and does not wait for a writer
     EXPECT_TRUE(extractIcons(text, 0, 1).empty());
@@ -81,22 +81,92 @@ TEST(IcoFile, TakesTheNearestSizeAtTheDeepestColours)
     EXPECT_EQ(only.image(0, {48, 48}).size(), QSize(48, 48));
 }
 
-TEST(ChooseEntry, PrefersTheLargerOnATieThenTheDepthNearest32)
+TEST(ChooseEntry, PrefersTheSquareOfTheSizeThenShrinkingThenTheDepthNearest32)
 {
-    auto entry = [](int side, int bits) {
+    auto entry = [](int width, int height, int bits) {
         GroupEntry e;
-        e.width = e.height = side;
+        e.width = width;
+        e.height = height;
         e.bitCount = bits;
         e.planes = 1;
         return e;
     };
-    // 24 and 40 px are both 8 away from 32: take the larger, scaled down.
-    EXPECT_EQ(chooseEntry({entry(24, 32), entry(40, 32)}, {32, 32}), 1);
-    EXPECT_EQ(chooseEntry({entry(40, 32), entry(24, 32)}, {32, 32}), 0);
-    EXPECT_EQ(chooseEntry({entry(32, 4), entry(32, 24), entry(32, 8)}, {32, 32}), 1);
-    EXPECT_EQ(chooseEntry({entry(256, 32), entry(48, 8)}, {32, 32}), 1);
-    EXPECT_EQ(chooseEntry({entry(16, 1), entry(16, 1)}, {16, 16}), 0);   // first of equals
-    EXPECT_EQ(chooseEntry({}, {32, 32}), -1);
+    struct Case {
+        std::vector<GroupEntry> entries;
+        int side;
+        int chosen;
+    };
+    const Case cases[] = {
+        {{entry(32, 4, 32), entry(32, 32, 24), entry(32, 32, 8)}, 32, 1},   // the deepest of the exact size
+        {{entry(24, 24, 32), entry(40, 40, 32)}, 32, 1},                     // shrink rather than enlarge
+        {{entry(40, 40, 32), entry(24, 24, 32)}, 32, 0},
+        {{entry(256, 256, 32), entry(48, 48, 8)}, 32, 1},                    // the nearest of the larger
+        {{entry(16, 16, 32), entry(256, 256, 32)}, 32, 1},
+        {{entry(16, 16, 32), entry(24, 24, 32)}, 32, 1},                     // the nearest of the smaller
+        {{entry(32, 16, 32), entry(16, 16, 4)}, 16, 1},                      // square beats squashed
+        {{entry(32, 16, 32), entry(32, 32, 32)}, 16, 1},                     // and fills more of the square
+        {{entry(16, 16, 1), entry(16, 16, 1)}, 16, 0},                       // first of equals
+        {{}, 32, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(chooseEntry(c.entries, {c.side, c.side}), c.chosen) << "case " << (&c - cases);
+}
+
+TEST(IcoFile, FitsEveryImageIntoTheSquareWithItsAspectKept)
+{
+    REQUIRE_FIXTURES();
+    const Fixtures& f = fixtures();
+    // Opaque pictures; what lies outside the rectangle that keeps their aspect is transparent.
+    QByteArray whiteRows(1024 * 128, char(0xff));
+    const QByteArray png1024 = pngFile(1024, 1024, 0, 1, whiteRows);
+    const QByteArray png1025 = pngFile(1032, 1025, 0, 1, QByteArray(129 * 1025, char(0xff)));
+    struct Case {
+        QByteArray file;
+        int side;
+        QRect opaque;   // empty: no picture
+    };
+    const Case cases[] = {
+        {readBytes(f.tallIco), 32, {6, 0, 19, 32}},   // 194 x 313 -> 19 x 32, centred
+        {readBytes(f.tallIco), 16, {3, 0, 9, 16}},
+        {readBytes(f.tallPngIco), 32, {6, 0, 19, 32}},
+        {readBytes(f.tallDll), 32, {6, 0, 19, 32}},
+        {readBytes(f.wideIco), 16, {0, 0, 16, 16}},   // the square image, not the 32 x 16 one squashed
+        {readBytes(f.wideOnlyIco), 16, {0, 4, 16, 8}},
+        {readBytes(f.wideOnlyIco), 48, {0, 12, 48, 24}},
+        {icoAround(png1024, 0), 32, {0, 0, 32, 32}},   // the largest that is decoded
+        {icoAround(png1025, 0), 32, {}},
+    };
+    for (const Case& c : cases) {
+        const QImage image = IconFile::fromData(c.file).image(0, {c.side, c.side});
+        const int n = int(&c - cases);
+        if (c.opaque.isEmpty()) {
+            EXPECT_TRUE(image.isNull()) << "case " << n;
+            continue;
+        }
+        ASSERT_EQ(image.size(), QSize(c.side, c.side)) << "case " << n;
+        int wrong = 0;
+        for (int y = 0; y < c.side; ++y)
+            for (int x = 0; x < c.side; ++x)
+                wrong += qAlpha(image.pixel(x, y)) != (c.opaque.contains(x, y) ? 255 : 0);
+        EXPECT_EQ(wrong, 0) << "case " << n;
+    }
+}
+
+TEST(IcoFile, EnlargesByWholeFactorsPixelForPixel)
+{
+    REQUIRE_FIXTURES();
+    const IconFile file(fixtures().small16Ico);
+    const QImage source = decodeEntry(file.entries(0).at(0));
+    ASSERT_EQ(source.size(), QSize(16, 16));
+    for (int factor : {2, 3}) {
+        const QImage image = file.image(0, source.size() * factor);
+        ASSERT_EQ(image.size(), source.size() * factor);
+        int wrong = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                wrong += image.pixel(x, y) != source.pixel(x / factor, y / factor);
+        EXPECT_EQ(wrong, 0) << "factor " << factor;
+    }
 }
 
 TEST(IcoFile, GroupAsIcoRebuildsTheFileItCameFrom)
@@ -106,7 +176,7 @@ TEST(IcoFile, GroupAsIcoRebuildsTheFileItCameFrom)
     EXPECT_TRUE(IconFile(fixtures().depthsIco).groupAsIco(1).isEmpty());
 
     // A cursor comes out as an icon with the same images.
-    const QString asIco = fixtures().path("arrow-as.ico");
+    const QString asIco = fixtures().scratchPath("arrow-as.ico");
     writeBytes(asIco, IconFile(fixtures().cursor).groupAsIco(0));
     const auto listed = icotoolList(asIco);
     ASSERT_EQ(listed.size(), 2u);
@@ -158,4 +228,53 @@ TEST(IcoFile, DecodesSixteenBitImages)
     EXPECT_EQ(rgb565.pixel(0, 1), qRgb(255, 0, 0));
     EXPECT_EQ(rgb565.pixel(0, 0), qRgb(0, 255, 0));
     EXPECT_EQ(qAlpha(rgb565.pixel(1, 0)), 0);
+}
+
+TEST(IcoFile, ScalesPngOfEveryColourTypeWithoutNoise)
+{
+    // 256 px PNG images (the size Vista stores as PNG), the left half one colour and the
+    // right half another, scaled down: well inside each half the colour comes out unchanged.
+    constexpr int kSide = 256;
+    const QByteArray redBlue = QByteArray::fromHex("ff0000" "0000ff");
+    auto halves = [](int bits, char left, char right) {
+        const int half = kSide * bits / 16;
+        QByteArray rows;
+        for (int y = 0; y < kSide; ++y)
+            rows += QByteArray(half, left) + QByteArray(half, right);
+        return rows;
+    };
+    struct Case {
+        const char* what;
+        QByteArray png;
+        QRgb left, right;
+    };
+    const Case cases[] = {
+        {"8-bit palette, right colour transparent",
+         pngFile(kSide, kSide, 3, 8, halves(8, 0, 1), redBlue, QByteArray::fromHex("ff00")), qRgb(255, 0, 0), 0},
+        {"4-bit palette, left colour transparent",
+         pngFile(kSide, kSide, 3, 4, halves(4, 0x00, 0x11), redBlue, QByteArray::fromHex("00")), 0, qRgb(0, 0, 255)},
+        {"1-bit palette", pngFile(kSide, kSide, 3, 1, halves(1, 0, char(0xff)), redBlue), qRgb(255, 0, 0), qRgb(0, 0, 255)},
+        {"1-bit grey", pngFile(kSide, kSide, 0, 1, halves(1, 0, char(0xff))), qRgb(0, 0, 0), qRgb(255, 255, 255)},
+        {"1-bit grey, black transparent",
+         pngFile(kSide, kSide, 0, 1, halves(1, 0, char(0xff)), {}, QByteArray::fromHex("0000")), 0, qRgb(255, 255, 255)},
+        {"2-bit grey", pngFile(kSide, kSide, 0, 2, halves(2, 0x55, char(0xff))), qRgb(85, 85, 85), qRgb(255, 255, 255)},
+        {"8-bit grey, white transparent",
+         pngFile(kSide, kSide, 0, 8, halves(8, 0x40, char(0xff)), {}, QByteArray::fromHex("00ff")), qRgb(64, 64, 64), 0},
+    };
+    for (const Case& c : cases) {
+        const IconFile file = IconFile::fromData(icoAround(c.png, 0));
+        for (int side : {16, 32, 48}) {
+            const QImage image = file.image(0, {side, side});
+            ASSERT_EQ(image.size(), QSize(side, side)) << c.what;
+            int wrong = 0;
+            for (int y = 1; y < side - 1; ++y) {
+                for (int x = 1; x < side / 2 - 1; ++x) {
+                    const QRgb left = image.pixel(x, y), right = image.pixel(side - 1 - x, y);
+                    wrong += !(left == c.left || (qAlpha(c.left) == 0 && qAlpha(left) == 0));
+                    wrong += !(right == c.right || (qAlpha(c.right) == 0 && qAlpha(right) == 0));
+                }
+            }
+            EXPECT_EQ(wrong, 0) << c.what << " at " << side << " px";
+        }
+    }
 }

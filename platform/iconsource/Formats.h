@@ -1,0 +1,74 @@
+#pragma once
+
+// What the format readers share inside the library: the resources a file offers, and
+// one function set per format. Layouts used by one reader only live in its own file.
+
+#include "ByteReader.h"
+#include "IconSource.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zor::iconsource {
+
+// Resource types, as the Windows SDK numbers them.
+constexpr quint16 RT_ICON = 3;
+constexpr quint16 RT_GROUP_ICON = 14;
+
+// Real groups hold a few dozen images; a hostile one repeated in every group must not make
+// a load quadratic.
+constexpr int kMaxGroupEntries = 256;
+
+// The icon groups and images a file offers.
+struct Resources {
+    bool isIcoFile = false;   // an ICO or CUR file: one group, the file's own directory
+    bool isCursor = false;
+    std::vector<QByteArrayView> groups;     // GRPICONDIR data (the ICONDIR of an ICO file), in order
+    QHash<quint16, QByteArrayView> icons;   // RT_ICON data by id, first language
+};
+
+struct IconFile::Parsed {
+    std::unique_ptr<QFile> file;   // keeps the mapping alive
+    QByteArray bytes;              // the data when it was read or given
+    ByteReader all;
+    Resources resources;
+};
+
+// ICO and CUR files (IcoDirectory.cpp).
+bool readIcoFile(const ByteReader& file, Resources& out);
+std::vector<GroupEntry> readGroup(const std::shared_ptr<const IconFile::Parsed>& parsed, int index);
+QByteArray icoFromEntries(const std::vector<GroupEntry>& entries);
+
+// Programs and libraries (PeResources.cpp, NeResources.cpp); the header offset is e_lfanew.
+void readPeResources(const ByteReader& file, qint64 header, Resources& out);
+void readNeResources(const ByteReader& file, qint64 header, Resources& out);
+
+// The BITMAPINFOHEADER a DIB image starts with.
+struct BITMAPINFOHEADER {
+    static constexpr qint64 size = 40;
+    quint32 biSize = 0;
+    qint32 biWidth = 0;
+    qint32 biHeight = 0;   // colour rows and AND-mask rows together in an icon
+    quint16 biPlanes = 0;
+    quint16 biBitCount = 0;
+    quint32 biCompression = 0;
+    quint32 biSizeImage = 0;
+    qint32 biXPelsPerMeter = 0;
+    qint32 biYPelsPerMeter = 0;
+    quint32 biClrUsed = 0;
+    quint32 biClrImportant = 0;
+
+    static std::optional<BITMAPINFOHEADER> read(const ByteReader& r, qint64 at = 0);
+};
+
+// DIB images with their AND mask (Dib.cpp) and PNG images (Png.cpp), at their own size.
+QImage decodeDib(QByteArrayView data);
+bool isPng(QByteArrayView data);
+std::optional<QSize> pngSize(QByteArrayView data);
+QImage decodePng(QByteArrayView data);
+
+} // namespace zor::iconsource
