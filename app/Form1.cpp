@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -46,6 +45,12 @@ Message critical(const QString& text)
     m.text = text;
     m.icon = MsgIcon::Critical;
     return m;
+}
+
+// Absolute and clean, a relative path taken from the working folder: one spelling a path.
+QString cleanPath(const QString& path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
 QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& keys = {})
@@ -222,7 +227,10 @@ void Form1::buildToolbar()
     Text1->setInsertPolicy(QComboBox::NoInsert);
     Text1->setMaxVisibleItems(8);
     Text1->setGeometry(36, 0, 345, 20);   // 540, 0, 5175 x 300 twips
-    Text1->lineEdit()->installEventFilter(this);
+    // No completion: a typed folder must not turn into a stored file inside it before Enter.
+    Text1->setCompleter(nullptr);
+    // The combo box takes the keys for its line edit, so Enter is seen here.
+    Text1->installEventFilter(this);
     connect(Text1, &QComboBox::activated, this, [this](int) { Text1_Click(); });
     Text1->raise();
 
@@ -251,7 +259,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == m_client && e->type() == QEvent::Resize) {
         Form_Resize();
-    } else if (Text1 && watched == Text1->lineEdit() && e->type() == QEvent::KeyPress) {
+    } else if (watched == Text1 && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             Text1_KeyDown(13);
@@ -285,7 +293,7 @@ void Form1::Form_Load()
     trap([&] {
         ProgramFolder = platform().identity->programFolder();
         SplitCommandLine();
-        Text1->setEditText(CommandPaths[0]);
+        Text1->setEditText(cleanPath(CommandPaths[0]));
         for (int k = 1; k <= LastPathIndex; ++k)
             startFurtherInstance(CommandPaths[k]);
         Text1_Click();
@@ -436,7 +444,10 @@ bool Form1::CanOpenFile(const QString& path)
 void Form1::Text1_Click()
 {
     trap([&] {
-        const QString text = Text1->currentText();
+        // What was typed is opened, and recorded, in its one clean spelling.
+        const QString text = cleanPath(Text1->currentText());
+        if (text != Text1->currentText())
+            Text1->setEditText(text);
         const quint8 kind = PathKind(text);
         if (kind == 1) {
             if (!CanOpenFile(text))
@@ -467,7 +478,7 @@ void Form1::MFOpen_Click()
         // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
         if (const auto chosen = platform().files->openFile(this, IconFileFilter))
             m_dialogFileName = *chosen;
-        Text1->setEditText(m_dialogFileName);
+        Text1->setEditText(cleanPath(m_dialogFileName));
         Text1_Click();
     });
 }
@@ -475,7 +486,7 @@ void Form1::MFOpen_Click()
 void Form1::MFFoldOpen_Click()
 {
     trap([&] {
-        Text1->setEditText(platform().files->browseFolder(this, QStringLiteral("フォルダを開く")));
+        Text1->setEditText(cleanPath(platform().files->browseFolder(this, QStringLiteral("フォルダを開く"))));
         Text1_Click();
     });
 }
@@ -507,7 +518,7 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* data)
         }
         for (int i = 1; i < paths.size(); ++i)
             startFurtherInstance(paths[i]);
-        Text1->setEditText(paths[0]);
+        Text1->setEditText(cleanPath(paths[0]));
         Text1_Click();
     });
 }

@@ -183,6 +183,80 @@ TEST_F(OpeningTest, FoldersListTheirIconFilesByNameIgnoringCase)
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
 }
 
+TEST_F(OpeningTest, TypingAPathAndPressingEnterOpensIt)
+{
+    QDir(dir.path()).mkdir("set");
+    const QString set = dir.path() + "/set";
+    const QString a = fx::makeIco(set, "a.ico", {{32, 32, false, 1}});
+    const QString b = fx::makeIco(set, "b.ico", {{32, 32, false, 2}});
+    open(a);   // a stored entry inside the folder, which the typed folder must not turn into
+    showActive();
+    const struct {
+        QString typed;
+        Qt::Key enter;
+        QStringList items;
+    } cases[] = {
+        {set, Qt::Key_Return, {"a.ico", "b.ico"}},
+        {b, Qt::Key_Enter, {"0"}},
+        {set, Qt::Key_Enter, {"a.ico", "b.ico"}},
+        {dir.path() + "/missing", Qt::Key_Return, {"a.ico", "b.ico"}},
+        {a, Qt::Key_Return, {"0"}},
+    };
+    for (const auto& c : cases) {
+        typeAndEnter(c.typed, c.enter);
+        EXPECT_EQ(itemTexts(), c.items) << c.typed.toStdString();
+        EXPECT_EQ(form->Text1->currentText(), c.typed);
+    }
+    EXPECT_EQ(stored("RF0"), b);
+    EXPECT_EQ(stored("RF1"), set);
+    EXPECT_EQ(stored("RF2"), a);
+}
+
+TEST_F(OpeningTest, PathsAreRecordedAbsoluteAndCleanWhicheverWayTheyCome)
+{
+    markStartedBefore();
+    QDir(dir.path()).mkdir("r95");
+    const QString r95 = dir.path() + "/r95";
+    const QString a = fx::makeIco(r95, "a.ico", {{32, 32, false, 1}});
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    auto drop = [&](const QString& path) {
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(path)});
+        QWidget* surface = form->ListView1->viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(surface, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(surface, &dropped);
+    };
+
+    tp.identity.args = {"r95"};
+    form->Form_Load();
+    EXPECT_EQ(form->Text1->currentText(), r95);
+    showActive();
+    const struct {
+        const char* way;
+        std::function<void()> open;
+        QString shown;
+    } cases[] = {
+        {"typed", [&] { typeAndEnter("r95/"); }, r95},
+        {"typed", [&] { typeAndEnter("/" + dir.path() + "/./r95"); }, r95},
+        {"folder browser", [&] { tp.files.folderAnswers = {"./r95//"}; press(Qt::Key_F, Qt::ControlModifier); }, r95},
+        {"dropped", [&] { drop(dir.path() + "/r95/"); }, r95},
+        {"open dialog", [&] { tp.files.fileAnswers = {"r95/../r95/a.ico"}; press(Qt::Key_O, Qt::ControlModifier); }, a},
+        {"typed", [&] { typeAndEnter("r95//a.ico"); }, a},
+    };
+    for (const auto& c : cases) {
+        c.open();
+        EXPECT_EQ(form->Text1->currentText(), c.shown) << c.way;
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(stored("RF0"), a);
+    EXPECT_EQ(stored("RF1"), r95);
+    EXPECT_EQ(stored("RF2"), "");
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+}
+
 TEST_F(OpeningTest, FolderWithoutIconFilesKeepsTheList)
 {
     open(ico("keep.ico"));
