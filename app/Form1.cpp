@@ -82,6 +82,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     ListView1->onItemClick = [this](int i) { ListView1_ItemClick(i); };
     ListView1->onDblClick = [this] { ListView1_DblClick(); };
     ListView1->onMouseUp = [this](Qt::MouseButton b, QPoint pos) { ListView1_MouseUp(b, pos); };
+    // The keyboard's menu takes the right button's route.
+    ListView1->onContextMenu = [this](QPoint pos) { ListView1_MouseUp(Qt::RightButton, pos); };
     ListView1->onDragOver = [this](const QMimeData* d) { return ListView1_OLEDragOver(d); };
     ListView1->onDragDrop = [this](const QMimeData* d) { ListView1_OLEDragDrop(d); };
 
