@@ -531,26 +531,24 @@ void Form1::FFopen(const QString& path)
     trap([&] {
         if (path.isEmpty())
             return;
-        const QDir dir(path);
-        if (!dir.isReadable())
+        if (!File1.setPath(path))
             return;
-        const QStringList names = dir.entryList({QStringLiteral("*.ico"), QStringLiteral("*.cur"), QStringLiteral("*.icl")},
-                                                QDir::Files, QDir::Name | QDir::IgnoreCase);
-        if (names.isEmpty()) {
+        const int count = File1.listCount();
+        if (count == 0) {
             platform().messages->show(this, critical(NoIconsInFolder));
             return;
         }
         FormatList();
         SourceKind = Kind::Folder;
         listed = true;
-        ImageList1.reserve(int(names.size()));
-        ImageList2.reserve(int(names.size()));
+        ImageList1.reserve(count);
+        ImageList2.reserve(count);
         std::vector<ListItem> items;
-        items.reserve(size_t(names.size()));
-        for (int i = 0; i < names.size(); ++i) {
-            // The folder path, "/", the name: no check for a trailing separator.
-            IcoGet::AddFirstIcon(path + QLatin1Char('/') + names[i], ImageList1, ImageList2);
-            items.push_back({names[i], i + 1, i + 1});
+        items.reserve(size_t(count));
+        for (int i = 0; i < count; ++i) {
+            // Read through the name the folder stores; the list shows it decoded.
+            IcoGet::AddFirstIcon(File1.rawPath(i), ImageList1, ImageList2);
+            items.push_back({File1.list(i), i + 1, i + 1});
         }
         ListView1->setIcons(&ImageList1);
         ListView1->setSmallIcons(&ImageList2);

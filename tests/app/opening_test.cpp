@@ -4,14 +4,20 @@
 #include "platform/iconsource/IconSource.h"
 #include "IconFixtures.h"
 
+#include "viewer/Form2.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QToolButton>
 #include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -255,6 +261,70 @@ TEST_F(OpeningTest, PathsAreRecordedAbsoluteAndCleanWhicheverWayTheyCome)
     EXPECT_EQ(stored("RF1"), r95);
     EXPECT_EQ(stored("RF2"), "");
     EXPECT_EQ(itemTexts(), QStringList{"0"});
+}
+
+TEST_F(OpeningTest, NamesThatAreNotUtf8AreListedReadAndShown)
+{
+    // Names as an old archive leaves them: Shift_JIS and Latin-1 bytes beside UTF-8 and ASCII.
+    QDir(dir.path()).mkdir("old");
+    const QString old = dir.path() + "/old";
+    const QByteArray folder = QFile::encodeName(old) + '/';
+    const struct {
+        QByteArray stored;
+        QString shown;
+    } files[] = {
+        {"b.ico", "b.ico"},
+        {QByteArray::fromHex("8341834383528393") + ".ico", "アイコン.ico"},
+        {"caf\xe9.ICO", "café.ICO"},
+        {"\xe3\x81\x94\xe3\x81\xbf.cur", "ごみ.cur"},
+        {QByteArray::fromHex("83478393835e815b") + ".txt", ""},   // not an icon file
+    };
+    // The temporary folder cannot remove what it cannot name.
+    struct Unlink {
+        std::function<void()> run;
+        ~Unlink() { run(); }
+    } unlink{[&] {
+        for (const auto& f : files)
+            ::unlink((folder + f.stored).constData());
+    }};
+    std::map<QString, QImage> icons;
+    int seed = 1;
+    for (const auto& f : files) {
+        const QByteArray bytes = fx::readBytes(fx::makeIco(dir.path(), "src.ico", {{32, 24, false, seed++}}));
+        const int fd = ::open((folder + f.stored).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+        ::close(fd);
+        icons[f.shown] = iconsource::IconFile::fromData(bytes).image(0, {32, 32});
+    }
+    showActive();
+    typeAndEnter(old);
+    const QStringList shown = {"b.ico", "café.ICO", "ごみ.cur", "アイコン.ico"};
+    ASSERT_EQ(itemTexts(), shown);
+    for (int i = 1; i <= shown.size(); ++i)
+        EXPECT_EQ(form->ImageList1.image(i).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  icons[shown[i - 1]].convertToFormat(QImage::Format_ARGB32_Premultiplied)) << i;
+
+    // The enlarged view names the file as the list does; the wallpaper is its icon.
+    QString location;
+    tp.dialogs.script = [&](QDialog& d) {
+        location = static_cast<Form2&>(d).Text1->text();
+        return 0;
+    };
+    tp.desktop.windowsDir = dir.path();
+    for (int entry : {1, 2}) {   // 拡大表示, 壁紙に設定
+        clickItem(4, Qt::RightButton);
+        ASSERT_TRUE(form->pop->isVisible());
+        for (int k = 0; k < entry; ++k)
+            QTest::keyClick(form->pop, Qt::Key_Down);
+        QTest::keyClick(form->pop, Qt::Key_Return);
+    }
+    EXPECT_EQ(location, old + "/アイコン.ico,0");
+    ASSERT_EQ(tp.desktop.wallpapers.size(), 1u);
+    QImage tile(32, 32, QImage::Format_RGB32);
+    tile.fill(tp.desktop.colour);
+    QPainter(&tile).drawImage(0, 0, icons["アイコン.ico"]);
+    EXPECT_EQ(QImage(dir.path() + "/kepwall.bmp").convertToFormat(QImage::Format_RGB32), tile);
 }
 
 TEST_F(OpeningTest, FolderWithoutIconFilesKeepsTheList)
