@@ -235,6 +235,10 @@ void Form1::buildToolbar()
     Text1->installEventFilter(this);
     connect(Text1, &QComboBox::activated, this, [this](int) { Text1_Click(); });
     Text1->raise();
+    // Tab goes left to right: the path box lies on the toolbar but is made after its buttons.
+    QWidget* order[] = {m_buttons[1], Text1, m_buttons[3], m_buttons[5], m_buttons[6], ListView1};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     setHotImageList(0);
 }
@@ -299,6 +303,8 @@ void Form1::Form_Load()
         for (int k = 1; k <= LastPathIndex; ++k)
             startFurtherInstance(CommandPaths[k]);
         Text1_Click();
+        // The keys start where there is something to do: the list when it shows a source, else the path box.
+        (ListView1->itemCount() > 0 ? static_cast<QWidget*>(ListView1) : Text1)->setFocus();
 
         QELREG family;
         if (family.TormeliaViewer_Version() == 0)

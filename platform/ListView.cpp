@@ -25,6 +25,14 @@ public:
     explicit ItemDelegate(ListView* view) : QStyledItemDelegate(view), m_view(view) {}
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return m_view->itemSize(); }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        // In list mode an item is highlighted as far as its own name goes, not the column's width.
+        QStyleOptionViewItem own = option;
+        if (m_view->view() == ListView::lvwList)
+            own.rect.setWidth(std::min(option.rect.width(), naturalSize(option, index).width()));
+        QStyledItemDelegate::paint(painter, own, index);
+    }
     QSize naturalSize(const QStyleOptionViewItem& option, const QModelIndex& index) const
     {
         return QStyledItemDelegate::sizeHint(option, index);

@@ -140,14 +140,16 @@ TEST_F(AppTest, TheKeyboardChoosesOpensAndAsksForTheContextMenu)
 {
     for (int i = 0; i < 9; ++i)
         fx::makeIco(dir.path(), QStringLiteral("%1.ico").arg(i), {{32, 32, false, i}});
-    open(dir.path());
+    markStartedBefore();
+    tp.identity.args = {dir.path()};
+    form->Form_Load();
     showActive();
+    ASSERT_EQ(QApplication::focusWidget(), form->ListView1);   // a folder open: the keys start in the list
     std::vector<int> opened;
     tp.dialogs.script = [&](QDialog& d) {
         opened.push_back(static_cast<Form2&>(d).NowInd);
         return 0;
     };
-    form->ListView1->setFocus(Qt::TabFocusReason);
     const struct {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;

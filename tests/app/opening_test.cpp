@@ -195,8 +195,11 @@ TEST_F(OpeningTest, TypingAPathAndPressingEnterOpensIt)
     const QString set = dir.path() + "/set";
     const QString a = fx::makeIco(set, "a.ico", {{32, 32, false, 1}});
     const QString b = fx::makeIco(set, "b.ico", {{32, 32, false, 2}});
-    open(a);   // a stored entry inside the folder, which the typed folder must not turn into
+    store("RF0", a);   // a stored entry inside the folder, which the typed folder must not turn into
+    markStartedBefore();
+    form->Form_Load();
     showActive();
+    EXPECT_EQ(QApplication::focusWidget(), form->Text1);   // nothing open: the keys start in the path box
     const struct {
         QString typed;
         Qt::Key enter;
