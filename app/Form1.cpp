@@ -180,6 +180,9 @@ void Form1::buildToolbar()
         b->setObjectName(QStringLiteral("Button%1").arg(index));
         b->setAutoRaise(true);
         b->setFixedHeight(ToolbarHeight);
+        // As on the desktop the program comes from, Tab passes toolbars by: it goes between
+        // the path box and the list. Every button has its menu entry and keys.
+        b->setFocusPolicy(Qt::NoFocus);
         m_buttons[size_t(index)] = b;
         connect(b, &QToolButton::clicked, this, [this, index] { Toolbar1_ButtonClick(index); });
         return b;
@@ -235,10 +238,6 @@ void Form1::buildToolbar()
     Text1->installEventFilter(this);
     connect(Text1, &QComboBox::activated, this, [this](int) { Text1_Click(); });
     Text1->raise();
-    // Tab goes left to right: the path box lies on the toolbar but is made after its buttons.
-    QWidget* order[] = {m_buttons[1], Text1, m_buttons[3], m_buttons[5], m_buttons[6], ListView1};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
 
     setHotImageList(0);
 }

@@ -145,6 +145,10 @@ TEST_F(AppTest, TheKeyboardChoosesOpensAndAsksForTheContextMenu)
     form->Form_Load();
     showActive();
     ASSERT_EQ(QApplication::focusWidget(), form->ListView1);   // a folder open: the keys start in the list
+    for (QWidget* next : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->ListView1)}) {
+        press(Qt::Key_Tab);   // between the path box and the list, past the toolbar's buttons
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
     std::vector<int> opened;
     tp.dialogs.script = [&](QDialog& d) {
         opened.push_back(static_cast<Form2&>(d).NowInd);
