@@ -181,8 +181,10 @@ QSize ListView::itemSize() const
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     if (m_view == lvwIcon) {
-        // A fixed cell, as on the desktop: the icon over two lines of text.
-        option.text = QStringLiteral("Xg") + QChar::LineSeparator + QStringLiteral("Xg");
+        // A fixed cell, as on the desktop: the icon over two lines of text, as high as the
+        // lines are in the fonts that Latin and Japanese names fall back to.
+        const QString line = QStringLiteral("Xgアイ漢");
+        option.text = line + QChar::LineSeparator + line;
         option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
         option.decorationSize = iconSize();
         const QSize natural = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
