@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -106,6 +105,12 @@ private:
     std::function<void()> m_step;
 };
 
+// Absolute and clean, a relative path taken from the working folder: one spelling a path.
+QString cleanPath(const QString& path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
 QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& keys = {})
 {
     QAction* a = menu->addAction(caption);
@@ -135,6 +140,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     ListView1->onItemClick = [this](int i) { ListView1_ItemClick(i); };
     ListView1->onDblClick = [this] { ListView1_DblClick(); };
     ListView1->onMouseUp = [this](Qt::MouseButton b, QPoint pos) { ListView1_MouseUp(b, pos); };
+    // The keyboard's menu takes the right button's route.
+    ListView1->onContextMenu = [this](QPoint pos) { ListView1_MouseUp(Qt::RightButton, pos); };
     ListView1->onDragOver = [this](const QMimeData* d) { return ListView1_OLEDragOver(d); };
     ListView1->onDragDrop = [this](const QMimeData* d) { ListView1_OLEDragDrop(d); };
 
@@ -231,6 +238,9 @@ void Form1::buildToolbar()
         b->setObjectName(QStringLiteral("Button%1").arg(index));
         b->setAutoRaise(true);
         b->setFixedHeight(ToolbarHeight);
+        // As on the desktop the program comes from, Tab passes toolbars by: it goes between
+        // the path box and the list. Every button has its menu entry and keys.
+        b->setFocusPolicy(Qt::NoFocus);
         m_buttons[size_t(index)] = b;
         connect(b, &QToolButton::clicked, this, [this, index] { Toolbar1_ButtonClick(index); });
         return b;
@@ -280,7 +290,10 @@ void Form1::buildToolbar()
     Text1->setInsertPolicy(QComboBox::NoInsert);
     Text1->setMaxVisibleItems(8);
     Text1->setGeometry(36, 0, 345, 20);   // 540, 0, 5175 x 300 twips
-    Text1->lineEdit()->installEventFilter(this);
+    // No completion: a typed folder must not turn into a stored file inside it before Enter.
+    Text1->setCompleter(nullptr);
+    // The combo box takes the keys for its line edit, so Enter is seen here.
+    Text1->installEventFilter(this);
     connect(Text1, &QComboBox::activated, this, [this](int) { Text1_Click(); });
     Text1->raise();
 
@@ -309,7 +322,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == m_client && e->type() == QEvent::Resize) {
         Form_Resize();
-    } else if (Text1 && watched == Text1->lineEdit() && e->type() == QEvent::KeyPress) {
+    } else if (watched == Text1 && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             Text1_KeyDown(13);
@@ -345,10 +358,12 @@ void Form1::Form_Load()
     trap([&] {
         ProgramFolder = platform().identity->programFolder();
         SplitCommandLine();
-        Text1->setEditText(CommandPaths[0]);
+        Text1->setEditText(cleanPath(CommandPaths[0]));
         for (int k = 1; k <= LastPathIndex; ++k)
             startFurtherInstance(CommandPaths[k]);
         Text1_Click();
+        // The keys start where there is something to do: the list when it shows a source, else the path box.
+        (ListView1->itemCount() > 0 ? static_cast<QWidget*>(ListView1) : Text1)->setFocus();
 
         QELREG family;
         if (family.TormeliaViewer_Version() == 0)
@@ -538,7 +553,10 @@ bool Form1::CanOpenFile(const QString& path)
 void Form1::Text1_Click()
 {
     trap([&] {
-        const QString text = Text1->currentText();
+        // What was typed is opened, and recorded, in its one clean spelling.
+        const QString text = cleanPath(Text1->currentText());
+        if (text != Text1->currentText())
+            Text1->setEditText(text);
         const quint8 kind = PathKind(text);
         if (kind == 1) {
             if (!CanOpenFile(text))
@@ -569,7 +587,7 @@ void Form1::MFOpen_Click()
         // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
         if (const auto chosen = platform().files->openFile(this, IconFileFilter))
             m_dialogFileName = *chosen;
-        Text1->setEditText(m_dialogFileName);
+        Text1->setEditText(cleanPath(m_dialogFileName));
         Text1_Click();
     });
 }
@@ -577,7 +595,7 @@ void Form1::MFOpen_Click()
 void Form1::MFFoldOpen_Click()
 {
     trap([&] {
-        Text1->setEditText(platform().files->browseFolder(this, QStringLiteral("フォルダを開く")));
+        Text1->setEditText(cleanPath(platform().files->browseFolder(this, QStringLiteral("フォルダを開く"))));
         Text1_Click();
     });
 }
@@ -609,7 +627,7 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* data)
         }
         for (int i = 1; i < paths.size(); ++i)
             startFurtherInstance(paths[i]);
-        Text1->setEditText(paths[0]);
+        Text1->setEditText(cleanPath(paths[0]));
         Text1_Click();
     });
 }
@@ -620,26 +638,24 @@ void Form1::FFopen(const QString& path)
     trap([&] {
         if (path.isEmpty())
             return;
-        const QDir dir(path);
-        if (!dir.isReadable())
+        if (!File1.setPath(path))
             return;
-        const QStringList names = dir.entryList({QStringLiteral("*.ico"), QStringLiteral("*.cur"), QStringLiteral("*.icl")},
-                                                QDir::Files, QDir::Name | QDir::IgnoreCase);
-        if (names.isEmpty()) {
+        const int count = File1.listCount();
+        if (count == 0) {
             platform().messages->show(this, critical(NoIconsInFolder));
             return;
         }
         FormatList();
         SourceKind = Kind::Folder;
         listed = true;
-        ImageList1.reserve(int(names.size()));
-        ImageList2.reserve(int(names.size()));
+        ImageList1.reserve(count);
+        ImageList2.reserve(count);
         std::vector<ListItem> items;
-        items.reserve(size_t(names.size()));
-        for (int i = 0; i < names.size(); ++i) {
-            // The folder path, "/", the name: no check for a trailing separator.
-            IcoGet::AddFirstIcon(path + QLatin1Char('/') + names[i], ImageList1, ImageList2);
-            items.push_back({names[i], i + 1, i + 1});
+        items.reserve(size_t(count));
+        for (int i = 0; i < count; ++i) {
+            // Read through the name the folder stores; the list shows it decoded.
+            IcoGet::AddFirstIcon(File1.rawPath(i), ImageList1, ImageList2);
+            items.push_back({File1.list(i), i + 1, i + 1});
         }
         ListView1->setIcons(&ImageList1);
         ListView1->setSmallIcons(&ImageList2);

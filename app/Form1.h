@@ -1,5 +1,6 @@
 #pragma once
 // The main window: start-up, the path box, the icon list and its view modes, shutdown.
+#include "platform/FileList.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
 #include "viewer/EnlargedViewSource.h"
@@ -126,6 +127,8 @@ public:
 
     std::array<QPixmap, 4> Img4TB;
     std::array<std::array<QPixmap, 4>, 6> HotList;
+
+    FileList File1{QStringLiteral("*.ico;*.cur;*.icl")};   // the folder scan's hidden file list
 
     QString CommandPaths[21];
     qint16 LastPathIndex = 0;

@@ -1,5 +1,6 @@
 #include "icons/IcoGet.h"
 
+#include "platform/FileList.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
 #include "platform/iconsource/IconSource.h"
@@ -61,11 +62,12 @@ bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, Li
     }
 }
 
-void AddFirstIcon(const QString& path, ImageList& large, ImageList& small)
+void AddFirstIcon(const QByteArray& path, ImageList& large, ImageList& small)
 {
-    // The reader opens regular files only and reads nothing it cannot.
+    // Regular files only, read whole up to the reader's own bound.
+    constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
     iconsource::IconPair icon;
-    const iconsource::IconFile file(path);
+    const auto file = iconsource::IconFile::fromData(ReadFileBytes(path, MaxFileBytes));
     if (file.count() > 0)
         icon = file.extract(0, large.imageSize(), small.imageSize());
     addPictures(icon, large, small);

@@ -25,7 +25,8 @@ QPixmap IconToPicture(const QImage& icon);
 bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, ListView& list);
 
 // Adds the first icon of the file to both image lists (the placeholder when it has none).
-void AddFirstIcon(const QString& path, ImageList& large, ImageList& small);
+// The path is the one the folder stores, whatever its names' encoding.
+void AddFirstIcon(const QByteArray& path, ImageList& large, ImageList& small);
 
 // The placeholder shown for an icon whose image cannot be read.
 QPixmap BrokenIcon(int size);

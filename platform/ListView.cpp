@@ -4,10 +4,54 @@
 #include "platform/Platform.h"
 
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 
 namespace zor {
+
+namespace {
+constexpr int IconCellWidth = 75;    // the classic desktop's icon spacing, the least a cell gets
+constexpr int IconCellGap = 4;
+constexpr int IconLabelChars = 12;   // a label line holds about this many average characters
+} // namespace
+
+// Every item has the size the view measured once for the mode; in icon mode the text is
+// the label broken over its two lines, which the style then draws as it stands.
+class ItemDelegate : public QStyledItemDelegate {
+public:
+    explicit ItemDelegate(ListView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override { return m_view->itemSize(); }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        // In list mode an item is highlighted as far as its own name goes, not the column's width.
+        QStyleOptionViewItem own = option;
+        if (m_view->view() == ListView::lvwList)
+            own.rect.setWidth(std::min(option.rect.width(), naturalSize(option, index).width()));
+        QStyledItemDelegate::paint(painter, own, index);
+    }
+    QSize naturalSize(const QStyleOptionViewItem& option, const QModelIndex& index) const
+    {
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_view->view() == ListView::lvwIcon) {
+            option->text = m_view->iconLabel(option->text).replace(QLatin1Char('\n'), QChar::LineSeparator);
+            option->features &= ~QStyleOptionViewItem::WrapText;
+            option->textElideMode = Qt::ElideNone;
+        }
+    }
+
+private:
+    ListView* m_view;
+};
 
 int ListItemModel::rowCount(const QModelIndex& parent) const
 {
@@ -40,6 +84,7 @@ void ListItemModel::reset(const std::function<void()>& change)
 ListView::ListView(QWidget* parent) : QListView(parent)
 {
     setModel(&m_model);
+    setItemDelegate(new ItemDelegate(this));
     setUniformItemSizes(true);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
@@ -73,6 +118,7 @@ void ListView::addItems(std::vector<ListItem> items)
 {
     if (items.empty())
         return;
+    forgetItemSize();
     m_model.reset([&] {
         if (m_model.items.empty())
             m_model.items = std::move(items);
@@ -83,6 +129,7 @@ void ListView::addItems(std::vector<ListItem> items)
 
 void ListView::clearItems()
 {
+    forgetItemSize();
     m_model.reset([&] { m_model.items.clear(); });
 }
 
@@ -95,6 +142,7 @@ void ListView::setView(int mode)
 void ListView::applyView()
 {
     const bool large = m_view == lvwIcon;
+    forgetItemSize();
     // Only the pictures change: the items and the selection stay.
     m_model.large = large;
     if (itemCount() > 0)
@@ -104,22 +152,106 @@ void ListView::applyView()
         setFlow(QListView::LeftToRight);
         setWrapping(true);
         setIconSize(QSize(32, 32));
-        setGridSize(QSize(75, 64));
-        setWordWrap(true);
+        setGridSize(itemSize() + QSize(IconCellGap, IconCellGap));
     } else {
         setViewMode(QListView::ListMode);
         setFlow(QListView::TopToBottom);
         setWrapping(true);
         setIconSize(QSize(16, 16));
         setGridSize(QSize());
-        setWordWrap(false);
     }
+    setWordWrap(false);   // the icon labels are broken here, not by the style
     // The view modes reset these; they must stay as the control was designed.
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     setAcceptDrops(true);
+}
+
+void ListView::forgetItemSize()
+{
+    m_itemSize = QSize();
+}
+
+QSize ListView::itemSize() const
+{
+    if (m_itemSize.isValid())
+        return m_itemSize;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    if (m_view == lvwIcon) {
+        // A fixed cell, as on the desktop: the icon over two lines of text, as high as the
+        // lines are in the fonts that Latin and Japanese names fall back to.
+        const QString line = QStringLiteral("Xgアイ漢");
+        option.text = line + QChar::LineSeparator + line;
+        option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+        option.decorationSize = iconSize();
+        const QSize natural = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+        const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+        const int wide = IconLabelChars * QFontMetrics(font()).averageCharWidth() + 2 * margin;
+        m_itemSize = QSize(std::max(IconCellWidth - IconCellGap, wide), natural.height());
+    } else {
+        // One width for every column, that of the widest name, as the list view control does.
+        const QFontMetrics metrics(font());
+        int widest = 0;
+        int most = -1;
+        for (int row = 0; row < itemCount(); ++row) {
+            const int advance = metrics.horizontalAdvance(m_model.items[size_t(row)].text);
+            if (advance > most) {
+                most = advance;
+                widest = row;
+            }
+        }
+        const auto* delegate = static_cast<const ItemDelegate*>(itemDelegate());
+        m_itemSize = itemCount() > 0 ? delegate->naturalSize(option, m_model.index(widest)) : QSize(1, 1);
+    }
+    return m_itemSize;
+}
+
+QString ListView::iconLabel(const QString& text) const
+{
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int width = itemSize().width() - 2 * margin;
+    // Where the first line ends under a wrap mode, and whether the rest then fits one more line.
+    auto firstLine = [&](QTextOption::WrapMode mode) {
+        QTextLayout layout(text, font());
+        QTextOption wrap;
+        wrap.setWrapMode(mode);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        int cut = int(text.size());
+        bool fits = true;
+        for (int n = 0; n < 3; ++n) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(width);
+            if (n == 0)
+                cut = line.textStart() + line.textLength();
+            fits = fits && n < 2 && line.naturalTextWidth() <= width;
+        }
+        layout.endLayout();
+        return std::pair(cut, fits);
+    };
+    // Between words where the name then fits two lines, else anywhere; cut only past the second line.
+    auto [cut, fits] = firstLine(QTextOption::WordWrap);
+    if (!fits)
+        std::tie(cut, fits) = firstLine(QTextOption::WrapAnywhere);
+    if (!fits)
+        cut = firstLine(QTextOption::WrapAtWordBoundaryOrAnywhere).first;
+    if (cut <= 0 || cut >= text.size())
+        return text;
+    QString head = text.left(cut);
+    while (head.endsWith(QLatin1Char(' ')))
+        head.chop(1);
+    return head + QLatin1Char('\n') + QFontMetrics(font()).elidedText(text.mid(cut), Qt::ElideRight, width);
+}
+
+QString ListView::label(int index) const
+{
+    const QString& text = item(index).text;
+    return m_view == lvwIcon ? iconLabel(text) : text;
 }
 
 int ListView::selectedIndex() const
@@ -141,6 +273,69 @@ void ListView::selectItem(int index)
     setCurrentIndex(mi);
 }
 
+void ListView::chooseCurrent()
+{
+    const QModelIndex mi = currentIndex();
+    if (!mi.isValid())
+        return;
+    if (!selectionModel()->isSelected(mi))
+        selectionModel()->select(mi, QItemSelectionModel::ClearAndSelect);
+    if (onItemClick)
+        onItemClick(mi.row() + 1);
+}
+
+void ListView::contextMenuAtCurrent()
+{
+    QPoint pos;
+    const QModelIndex mi = currentIndex();
+    if (mi.isValid()) {
+        chooseCurrent();
+        scrollTo(mi);
+        pos = visualRect(mi).center();
+    }
+    if (onContextMenu)
+        onContextMenu(pos);
+}
+
+void ListView::keyPressEvent(QKeyEvent* e)
+{
+    const int key = e->key();
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier)) {
+        contextMenuAtCurrent();
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentIndex().isValid()) {
+        chooseCurrent();
+        if (onDblClick)
+            onDblClick();
+        return;
+    }
+    const QModelIndex before = currentIndex();
+    QListView::keyPressEvent(e);
+    if (currentIndex().isValid() && currentIndex() != before)
+        chooseCurrent();
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* e)
+{
+    // The Menu key as the window system reports it; the mouse's menu opens on the release.
+    if (e->reason() == QContextMenuEvent::Keyboard) {
+        e->accept();
+        contextMenuAtCurrent();
+    } else {
+        e->ignore();
+    }
+}
+
+void ListView::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+        forgetItemSize();
+        applyView();
+    }
+    QListView::changeEvent(e);
+}
+
 void ListView::mousePressEvent(QMouseEvent* e)
 {
     QListView::mousePressEvent(e);
@@ -152,7 +347,9 @@ void ListView::mouseReleaseEvent(QMouseEvent* e)
 {
     QListView::mouseReleaseEvent(e);
     const QModelIndex mi = indexAt(e->position().toPoint());
-    if (e->button() == Qt::LeftButton && mi.isValid() && mi.row() == m_pressedRow && onItemClick)
+    // A right click chooses its item too, so that the context menu acts on it.
+    const bool chooses = e->button() == Qt::LeftButton || e->button() == Qt::RightButton;
+    if (chooses && mi.isValid() && mi.row() == m_pressedRow && onItemClick)
         onItemClick(mi.row() + 1);
     if (onMouseUp)
         onMouseUp(e->button(), e->position().toPoint());

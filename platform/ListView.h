@@ -1,7 +1,8 @@
 #pragma once
 // A list view in the manner of the classic list-view control: items numbered from 1,
 // each with a text and an image number into the attached large or small image list.
-// Large icons are icon mode (0), small icons list mode (2).
+// Large icons are icon mode (0), small icons list mode (2). Every name is shown whole in
+// list mode; in icon mode it wraps over up to two lines under the icon and is cut only after that.
 #include <QAbstractListModel>
 #include <QListView>
 #include <functional>
@@ -56,14 +57,23 @@ public:
     void selectItem(int index);                  // 1-based, 0 = none
     void deselect() { selectItem(0); }
 
-    // Hooks for the window's handlers.
+    // Item `index` (1-based) as the view shows it: lines joined by '\n', a cut line ending in "…".
+    QString label(int index) const;
+
+    // Hooks for the window's handlers. The keyboard takes the mouse's routes: an item reached
+    // with the keys or right-clicked is clicked, Enter double-clicks the current item, and
+    // the Menu key or Shift+F10 asks for the context menu at the current item.
     std::function<void(int index)> onItemClick;
     std::function<void()> onDblClick;
     std::function<void(Qt::MouseButton button, QPoint pos)> onMouseUp;
+    std::function<void(QPoint pos)> onContextMenu;   // from the keyboard; pos in the viewport
     std::function<bool(const QMimeData*)> onDragOver;   // true: accept a copy
     std::function<void(const QMimeData*)> onDragDrop;
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -72,8 +82,16 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    friend class ItemDelegate;
     void applyView();
+    void chooseCurrent();
+    void contextMenuAtCurrent();
+    void forgetItemSize();
+    QSize itemSize() const;
+    QString iconLabel(const QString& text) const;
+
     ListItemModel m_model;
+    mutable QSize m_itemSize;   // every item's size in the current mode; invalid = to be measured
     int m_view = lvwIcon;
     int m_pressedRow = -1;
 };

@@ -6,6 +6,7 @@
 #include "viewer/Kakudai.h"
 #include "viewer/PictureBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
@@ -70,6 +71,8 @@ Form2::Form2(QWidget* owner, const EnlargedViewSource& source)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(4, 24, 385, 17);   // 60, 360; 5775 x 255 twips
     Text1->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+    // The arrow keys step through the icons: the focus never rests in the text, which nothing reads back.
+    Text1->setFocusPolicy(Qt::NoFocus);
 
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -77,6 +80,18 @@ Form2::Form2(QWidget* owner, const EnlargedViewSource& source)
 
     Picture2 = QImage(37, 37, QImage::Format_RGB32);
     clearSource();
+
+    // Left and Up the previous icon, Right and Down the next; Escape closes, as in any dialog.
+    const std::pair<int, QList<QKeySequence>> steps[] = {
+        {2, {QKeySequence(Qt::Key_Left), QKeySequence(Qt::Key_Up)}},
+        {3, {QKeySequence(Qt::Key_Right), QKeySequence(Qt::Key_Down)}},
+    };
+    for (const auto& [index, keys] : steps) {
+        auto* step = new QAction(this);
+        step->setShortcuts(keys);
+        connect(step, &QAction::triggered, this, [this, index = index] { Toolbar1_ButtonClick(index); });
+        addAction(step);
+    }
 }
 
 void Form2::buildToolbars()

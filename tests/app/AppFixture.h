@@ -3,10 +3,15 @@
 #include "app/Form1.h"
 #include "support/TestPlatform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace zor::test {
 
@@ -26,6 +31,32 @@ protected:
     {
         form->Text1->setEditText(path);
         form->Text1_Click();
+    }
+    // The window on screen and active, so that keys go where a user's keys go.
+    void showActive()
+    {
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    // Keys for whatever has the focus.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    // Types over the path box's text and presses Enter (the main or the keypad one).
+    void typeAndEnter(const QString& path, Qt::Key enter = Qt::Key_Return)
+    {
+        form->Text1->setFocus();
+        press(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), path);
+        press(enter, enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    }
+    // A mouse click on item i (1-based) where the list shows it.
+    void clickItem(int i, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const QRect r = form->ListView1->visualRect(form->ListView1->model()->index(i - 1, 0));
+        QTest::mouseClick(form->ListView1->viewport(), button, {}, r.center());
     }
     QStringList itemTexts() const
     {

@@ -2,6 +2,7 @@
 
 #include "IconFixtures.h"
 #include "dialogs/HelpWindow.h"
+#include "viewer/Form2.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QTextLayout>
 
 using namespace zor;
 using zor::test::AppTest;
@@ -148,6 +150,159 @@ TEST_F(AppTest, MouseOnTheListClicksOpensAndShowsTheContextMenu)
     EXPECT_TRUE(form->Iconsama->isChecked());
     EXPECT_FALSE(form->icongig->isChecked());
     form->pop->close();
+}
+
+TEST_F(AppTest, TheContextMenuActsOnTheItemRightClicked)
+{
+    for (int i = 0; i < 8; ++i)
+        fx::makeIco(dir.path(), QStringLiteral("%1.ico").arg(i), {{32, 32, false, i}});
+    open(dir.path());
+    showActive();
+    int shown = 0;
+    tp.dialogs.script = [&](QDialog& d) {
+        shown = static_cast<Form2&>(d).NowInd;
+        return 0;
+    };
+    const struct {
+        int leftClicked, rightClicked;
+    } cases[] = {{2, 6}, {6, 1}, {0, 8}};
+    for (const auto& c : cases) {
+        if (c.leftClicked)
+            clickItem(c.leftClicked);
+        clickItem(c.rightClicked, Qt::RightButton);
+        EXPECT_EQ(form->ClickedItem, c.rightClicked);
+        EXPECT_EQ(form->ListView1->selectedIndex(), c.rightClicked);
+        ASSERT_TRUE(form->pop->isVisible());
+        QTest::keyClick(form->pop, Qt::Key_Down);   // 拡大表示
+        QTest::keyClick(form->pop, Qt::Key_Return);
+        EXPECT_EQ(shown, c.rightClicked);
+    }
+}
+
+TEST_F(AppTest, TheKeyboardChoosesOpensAndAsksForTheContextMenu)
+{
+    for (int i = 0; i < 9; ++i)
+        fx::makeIco(dir.path(), QStringLiteral("%1.ico").arg(i), {{32, 32, false, i}});
+    markStartedBefore();
+    tp.identity.args = {dir.path()};
+    form->Form_Load();
+    showActive();
+    ASSERT_EQ(QApplication::focusWidget(), form->ListView1);   // a folder open: the keys start in the list
+    for (QWidget* next : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->ListView1)}) {
+        press(Qt::Key_Tab);   // between the path box and the list, past the toolbar's buttons
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    std::vector<int> opened;
+    tp.dialogs.script = [&](QDialog& d) {
+        opened.push_back(static_cast<Form2&>(d).NowInd);
+        return 0;
+    };
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int chosen;        // ClickedItem and the selection afterwards
+        bool view, menu;   // the enlarged view opened for it, the context menu shown
+    } cases[] = {
+        {Qt::Key_Return, {}, 1, true, false},
+        {Qt::Key_Right, {}, 2, false, false},
+        {Qt::Key_Right, {}, 3, false, false},
+        {Qt::Key_Enter, Qt::KeypadModifier, 3, true, false},
+        {Qt::Key_End, {}, 9, false, false},
+        {Qt::Key_Menu, {}, 9, false, true},
+        {Qt::Key_Left, {}, 8, false, false},
+        {Qt::Key_Home, {}, 1, false, false},
+        {Qt::Key_F10, Qt::ShiftModifier, 1, false, true},
+        {Qt::Key_Right, {}, 2, false, false},
+        {Qt::Key_Return, {}, 2, true, false},
+    };
+    for (const auto& c : cases) {
+        const size_t before = opened.size();
+        press(c.key, c.modifiers);
+        EXPECT_EQ(form->ClickedItem, c.chosen) << c.key;
+        EXPECT_EQ(form->ListView1->selectedIndex(), c.chosen) << c.key;
+        EXPECT_EQ(opened.size(), before + (c.view ? 1 : 0)) << c.key;
+        if (c.view && !opened.empty()) {
+            EXPECT_EQ(opened.back(), c.chosen);
+        }
+        EXPECT_EQ(form->pop->isVisible(), c.menu) << c.key;
+        if (c.menu) {
+            // At the chosen item, and its first entry is the enlarged view of that item.
+            const QRect item = form->ListView1->visualRect(form->ListView1->model()->index(c.chosen - 1, 0));
+            EXPECT_TRUE(item.contains(form->ListView1->viewport()->mapFromGlobal(form->pop->pos())));
+            QTest::keyClick(form->pop, Qt::Key_Down);
+            QTest::keyClick(form->pop, Qt::Key_Return);
+            ASSERT_EQ(opened.size(), before + 1);
+            EXPECT_EQ(opened.back(), c.chosen);
+        }
+    }
+}
+
+TEST_F(AppTest, NamesAreShownWholeInTheListAndOverTwoLinesUnderIcons)
+{
+    // A dozen names alike in their first characters, dots, spaces, and one too long for two lines.
+    QStringList names = {"B.I.G.ico", "My Documents.ico", "ごみ箱（空）.ico",
+                         "an_icon_whose_name_is_far_too_long_for_two_lines_under_it.ico"};
+    for (char c = 'A'; c < 'M'; ++c)
+        names << QStringLiteral("access_point_%1.ico").arg(QLatin1Char(c));
+    names << "z.ico";   // short, and last
+    names.sort(Qt::CaseInsensitive);
+    int seed = 0;
+    for (const QString& name : names)
+        fx::makeIco(dir.path(), name, {{32, 32, false, seed++}});
+    showActive();
+    typeAndEnter(dir.path());
+    ASSERT_EQ(itemTexts(), names);
+    ListView& list = *form->ListView1;
+    const QFontMetrics metrics(list.font());
+    auto rect = [&](int i) { return list.visualRect(list.model()->index(i - 1, 0)); };
+    auto tip = [&](int i) { return list.model()->index(i - 1, 0).data(Qt::ToolTipRole).toString(); };
+
+    press(Qt::Key_S, Qt::ControlModifier);   // small icons: whole names, side by side without overlap
+    ASSERT_EQ(list.view(), ListView::lvwList);
+    for (int i = 1; i <= names.size(); ++i) {
+        EXPECT_EQ(list.label(i), names[i - 1]);
+        EXPECT_GE(rect(i).width(), 16 + metrics.horizontalAdvance(names[i - 1])) << i;
+        for (int j = 1; j < i; ++j)
+            EXPECT_FALSE(rect(i).intersects(rect(j))) << i << " " << j;
+    }
+
+    press(Qt::Key_L, Qt::ControlModifier);   // large icons: up to two lines, cut only after them
+    ASSERT_EQ(list.view(), ListView::lvwIcon);
+    QStringList labels;
+    for (int i = 1; i <= names.size(); ++i) {
+        const QString label = list.label(i);
+        const QStringList lines = label.split('\n');
+        labels << label;
+        EXPECT_LE(lines.size(), 2) << i;
+        // The item holds the icon and the lines as drawn, in whatever fonts their characters take.
+        QTextLayout drawn(QString(label).replace('\n', QChar::LineSeparator), list.font());
+        drawn.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = drawn.createLine(); line.isValid(); line = drawn.createLine()) {
+            line.setLineWidth(rect(i).width());
+            height += line.height();
+        }
+        drawn.endLayout();
+        EXPECT_GE(rect(i).height(), 32 + height) << label.toStdString();
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), rect(i).width()) << label.toStdString();
+        // Whole where two lines can hold it; else cut at the end of the second line.
+        const QString name = QString(names[i - 1]).remove(' ');
+        QString joined = lines.join(QString()).remove(' ');
+        const int twoLines = 2 * (rect(i).width() - 8) - 2 * metrics.horizontalAdvance('W');
+        if (metrics.horizontalAdvance(names[i - 1]) <= twoLines)
+            EXPECT_EQ(joined, name) << i;
+        else if (joined != name) {
+            EXPECT_EQ(lines.size(), 2);
+            EXPECT_TRUE(joined.endsWith(QStringLiteral("…")));
+            joined.chop(1);
+            EXPECT_TRUE(name.startsWith(joined)) << label.toStdString();
+        }
+        EXPECT_FALSE(names[i - 1].startsWith("an_icon") && joined == name);
+        EXPECT_EQ(tip(i), names[i - 1]);
+    }
+    labels.removeDuplicates();
+    EXPECT_EQ(labels.size(), names.size());
 }
 
 } // namespace

@@ -4,14 +4,20 @@
 #include "platform/iconsource/IconSource.h"
 #include "IconFixtures.h"
 
+#include "viewer/Form2.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QToolButton>
 #include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -181,6 +187,147 @@ TEST_F(OpeningTest, FoldersListTheirIconFilesByNameIgnoringCase)
     expectItemsShowTheirImages();
     EXPECT_EQ(stored("RF0"), set);
     EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(OpeningTest, TypingAPathAndPressingEnterOpensIt)
+{
+    QDir(dir.path()).mkdir("set");
+    const QString set = dir.path() + "/set";
+    const QString a = fx::makeIco(set, "a.ico", {{32, 32, false, 1}});
+    const QString b = fx::makeIco(set, "b.ico", {{32, 32, false, 2}});
+    store("RF0", a);   // a stored entry inside the folder, which the typed folder must not turn into
+    markStartedBefore();
+    form->Form_Load();
+    showActive();
+    EXPECT_EQ(QApplication::focusWidget(), form->Text1);   // nothing open: the keys start in the path box
+    const struct {
+        QString typed;
+        Qt::Key enter;
+        QStringList items;
+    } cases[] = {
+        {set, Qt::Key_Return, {"a.ico", "b.ico"}},
+        {b, Qt::Key_Enter, {"0"}},
+        {set, Qt::Key_Enter, {"a.ico", "b.ico"}},
+        {dir.path() + "/missing", Qt::Key_Return, {"a.ico", "b.ico"}},
+        {a, Qt::Key_Return, {"0"}},
+    };
+    for (const auto& c : cases) {
+        typeAndEnter(c.typed, c.enter);
+        EXPECT_EQ(itemTexts(), c.items) << c.typed.toStdString();
+        EXPECT_EQ(form->Text1->currentText(), c.typed);
+    }
+    EXPECT_EQ(stored("RF0"), b);
+    EXPECT_EQ(stored("RF1"), set);
+    EXPECT_EQ(stored("RF2"), a);
+}
+
+TEST_F(OpeningTest, PathsAreRecordedAbsoluteAndCleanWhicheverWayTheyCome)
+{
+    markStartedBefore();
+    QDir(dir.path()).mkdir("r95");
+    const QString r95 = dir.path() + "/r95";
+    const QString a = fx::makeIco(r95, "a.ico", {{32, 32, false, 1}});
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    auto drop = [&](const QString& path) {
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(path)});
+        QWidget* surface = form->ListView1->viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(surface, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+        QApplication::sendEvent(surface, &dropped);
+    };
+
+    tp.identity.args = {"r95"};
+    form->Form_Load();
+    EXPECT_EQ(form->Text1->currentText(), r95);
+    showActive();
+    const struct {
+        const char* way;
+        std::function<void()> open;
+        QString shown;
+    } cases[] = {
+        {"typed", [&] { typeAndEnter("r95/"); }, r95},
+        {"typed", [&] { typeAndEnter("/" + dir.path() + "/./r95"); }, r95},
+        {"folder browser", [&] { tp.files.folderAnswers = {"./r95//"}; press(Qt::Key_F, Qt::ControlModifier); }, r95},
+        {"dropped", [&] { drop(dir.path() + "/r95/"); }, r95},
+        {"open dialog", [&] { tp.files.fileAnswers = {"r95/../r95/a.ico"}; press(Qt::Key_O, Qt::ControlModifier); }, a},
+        {"typed", [&] { typeAndEnter("r95//a.ico"); }, a},
+    };
+    for (const auto& c : cases) {
+        c.open();
+        EXPECT_EQ(form->Text1->currentText(), c.shown) << c.way;
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(stored("RF0"), a);
+    EXPECT_EQ(stored("RF1"), r95);
+    EXPECT_EQ(stored("RF2"), "");
+    EXPECT_EQ(itemTexts(), QStringList{"0"});
+}
+
+TEST_F(OpeningTest, NamesThatAreNotUtf8AreListedReadAndShown)
+{
+    // Names as an old archive leaves them: Shift_JIS and Latin-1 bytes beside UTF-8 and ASCII.
+    QDir(dir.path()).mkdir("old");
+    const QString old = dir.path() + "/old";
+    const QByteArray folder = QFile::encodeName(old) + '/';
+    const struct {
+        QByteArray stored;
+        QString shown;
+    } files[] = {
+        {"b.ico", "b.ico"},
+        {QByteArray::fromHex("8341834383528393") + ".ico", "アイコン.ico"},
+        {"caf\xe9.ICO", "café.ICO"},
+        {"\xe3\x81\x94\xe3\x81\xbf.cur", "ごみ.cur"},
+        {QByteArray::fromHex("83478393835e815b") + ".txt", ""},   // not an icon file
+    };
+    // The temporary folder cannot remove what it cannot name.
+    struct Unlink {
+        std::function<void()> run;
+        ~Unlink() { run(); }
+    } unlink{[&] {
+        for (const auto& f : files)
+            ::unlink((folder + f.stored).constData());
+    }};
+    std::map<QString, QImage> icons;
+    int seed = 1;
+    for (const auto& f : files) {
+        const QByteArray bytes = fx::readBytes(fx::makeIco(dir.path(), "src.ico", {{32, 24, false, seed++}}));
+        const int fd = ::open((folder + f.stored).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+        ::close(fd);
+        icons[f.shown] = iconsource::IconFile::fromData(bytes).image(0, {32, 32});
+    }
+    showActive();
+    typeAndEnter(old);
+    const QStringList shown = {"b.ico", "café.ICO", "ごみ.cur", "アイコン.ico"};
+    ASSERT_EQ(itemTexts(), shown);
+    for (int i = 1; i <= shown.size(); ++i)
+        EXPECT_EQ(form->ImageList1.image(i).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  icons[shown[i - 1]].convertToFormat(QImage::Format_ARGB32_Premultiplied)) << i;
+
+    // The enlarged view names the file as the list does; the wallpaper is its icon.
+    QString location;
+    tp.dialogs.script = [&](QDialog& d) {
+        location = static_cast<Form2&>(d).Text1->text();
+        return 0;
+    };
+    tp.desktop.windowsDir = dir.path();
+    for (int entry : {1, 2}) {   // 拡大表示, 壁紙に設定
+        clickItem(4, Qt::RightButton);
+        ASSERT_TRUE(form->pop->isVisible());
+        for (int k = 0; k < entry; ++k)
+            QTest::keyClick(form->pop, Qt::Key_Down);
+        QTest::keyClick(form->pop, Qt::Key_Return);
+    }
+    EXPECT_EQ(location, old + "/アイコン.ico,0");
+    ASSERT_EQ(tp.desktop.wallpapers.size(), 1u);
+    QImage tile(32, 32, QImage::Format_RGB32);
+    tile.fill(tp.desktop.colour);
+    QPainter(&tile).drawImage(0, 0, icons["アイコン.ico"]);
+    EXPECT_EQ(QImage(dir.path() + "/kepwall.bmp").convertToFormat(QImage::Format_RGB32), tile);
 }
 
 TEST_F(OpeningTest, FolderWithoutIconFilesKeepsTheList)

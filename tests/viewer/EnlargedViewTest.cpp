@@ -5,8 +5,10 @@
 #include "viewer/Kakudai.h"
 #include "viewer/PictureBox.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -173,6 +175,38 @@ TEST_F(ViewerTest, SteppingStopsAtBothEnds)
     // The main window is untouched by stepping.
     EXPECT_EQ(form.ClickedItem, 1);
     EXPECT_EQ(form.ListView1->selectedIndex(), 1);
+}
+
+TEST_F(ViewerTest, KeysStepThroughTheListAndEscapeCloses)
+{
+    const QStringList names = {"a.ico", "b.ico", "c.ico"};
+    openFolder(names);
+    form.ClickedItem = 1;
+    const bool opened = openView([&](Form2& v) {
+        v.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+        auto focus = [] { return QApplication::focusWidget(); };
+        // Wherever Tab takes the focus, it never rests in the location text.
+        for (int i = 0; i < 8; ++i) {
+            ASSERT_NE(focus(), nullptr);
+            EXPECT_NE(focus(), v.Text1);
+            QTest::keyClick(focus(), Qt::Key_Tab);
+        }
+        const std::pair<Qt::Key, int> steps[] = {
+            {Qt::Key_Right, 2}, {Qt::Key_Down, 3}, {Qt::Key_Right, 3}, {Qt::Key_Left, 2},
+            {Qt::Key_Up, 1}, {Qt::Key_Left, 1}, {Qt::Key_Down, 2},
+        };
+        for (auto [key, now] : steps) {
+            QTest::keyClick(focus(), key);
+            EXPECT_EQ(v.NowInd, now) << key;
+            EXPECT_EQ(v.Text1->text(), dir.path() + "/" + names[now - 1] + ",0");
+            EXPECT_TRUE(isMagnified(v.Picture1->picture(), largeTestImage(now - 1)));
+            EXPECT_NE(focus(), v.Text1);
+        }
+        QTest::keyClick(focus(), Qt::Key_Escape);
+        EXPECT_FALSE(v.isVisible());
+    });
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(ViewerTest, OneIconListDoesNotStep)
