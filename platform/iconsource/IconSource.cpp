@@ -142,10 +142,15 @@ QImage IconFile::picture(const GroupEntry& entry, QSize wanted) const
     if (auto image = recall(wanted))
         return *image;
     QImage original;
-    if (auto image = recall(QSize()))
+    if (auto image = recall(QSize())) {
         original = *image;
-    else
-        remember(QSize(), original = decodeEntry(entry));
+    } else {
+        const QSize own = entrySize(entry);
+        const bool oversize = own.width() > 256 || own.height() > 256;
+        if (!oversize || m_oversizeDecoded++ < kMaxOversizeDecodes)
+            original = decodeEntry(entry);
+        remember(QSize(), original);
+    }
     QImage image = fitImage(original, wanted);
     if (image.size() != original.size())   // an exact-size image is already remembered
         remember(wanted, image);

@@ -64,6 +64,9 @@ private:
         QImage image;
     };
     mutable std::deque<Made> m_made;
+    // Images larger than 256 px decoded so far: a hostile file full of them must not keep
+    // the caller busy for minutes.
+    mutable int m_oversizeDecoded = 0;
 };
 
 int countIcons(const QString& path);
@@ -80,6 +83,9 @@ int chooseEntry(const std::vector<GroupEntry>& entries, QSize wanted);
 // Images are decoded up to this side; larger ones are refused, so a hostile size cannot
 // exhaust memory.
 constexpr int kMaxDecodedSide = 1024;
+// Images larger than 256 px are rare (a real program may have one or two); an IconFile
+// decodes at most this many of them and gives null pictures for the rest.
+constexpr int kMaxOversizeDecodes = 64;
 
 // Decodes one stored image (a DIB with its AND mask, or PNG) at its own size, as ARGB32;
 // null when it fails.

@@ -107,6 +107,19 @@ TEST(BadInput, ImagesThatClaimToBeHuge)
     ASSERT_EQ(file.count(), 1);
     EXPECT_TRUE(file.extract(0).large.isNull());
     EXPECT_TRUE(file.image(0, {256, 256}).isNull());
+
+    // A library of nothing but images larger than 256 px: a few are decoded, not all.
+    std::vector<QByteArray> groups;
+    for (int i = 0; i < kMaxOversizeDecodes + 8; ++i) {
+        // Grey, every one different, so none is a picture made before.
+        groups.push_back(icoAround(pngFile(300, 300, 0, 8, QByteArray(300 * 300, char(i))), 0));
+    }
+    const IconFile library = IconFile::fromData(neLibrary(groups));
+    ASSERT_EQ(library.count(), int(groups.size()));
+    int decoded = 0;
+    for (int i = 0; i < library.count(); ++i)
+        decoded += library.extract(i).large.isNull() ? 0 : 1;
+    EXPECT_EQ(decoded, kMaxOversizeDecodes);
 }
 
 TEST(BadInput, PeResourceDirectoriesThatLoopOrOverflow)
