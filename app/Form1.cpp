@@ -689,6 +689,9 @@ void Form1::FormatList()
         ListView1->clearItems();
         ImageList1.clear();
         ImageList2.clear();
+        // A screen with more device pixels shows the groups' larger entries.
+        ImageList1.setPixelRatio(ListView1->devicePixelRatioF());
+        ImageList2.setPixelRatio(ListView1->devicePixelRatioF());
         ClickedItem = 0;
         setBusy(true);
     });

@@ -10,13 +10,27 @@
 namespace zor::IcoGet {
 
 namespace {
-// Both pictures of one icon; a missing one is the placeholder, so image k stays icon k.
-void addPictures(const iconsource::IconPair& icon, ImageList& large, ImageList& small)
+// One picture of the icon for the list; a missing one is the placeholder, so image k
+// stays icon k. A screen with more device pixels gets the group's larger entries too.
+void addPicture(const iconsource::IconFile& file, int index, const QImage& picture, ImageList& list)
 {
-    const QPixmap l = IconToPicture(icon.large);
-    const QPixmap s = IconToPicture(icon.small);
-    large.add(l.isNull() ? BrokenIcon(large.imageSize().width()) : l);
-    small.add(s.isNull() ? BrokenIcon(small.imageSize().width()) : s);
+    const QPixmap p = IconToPicture(picture);
+    if (p.isNull()) {
+        list.add(BrokenIcon(list.imageSize().width()));
+        return;
+    }
+    const QSize sharp = (QSizeF(list.imageSize()) * list.pixelRatio()).toSize();
+    list.add(p, sharp == list.imageSize() ? QImage() : file.image(index, sharp));
+}
+
+// Both pictures of one icon, or placeholders when the file has no such icon.
+void addPictures(const iconsource::IconFile& file, int index, ImageList& large, ImageList& small)
+{
+    iconsource::IconPair icon;
+    if (index < file.count())
+        icon = file.extract(index, large.imageSize(), small.imageSize());
+    addPicture(file, index, icon.large, large);
+    addPicture(file, index, icon.small, small);
 }
 } // namespace
 
@@ -46,7 +60,7 @@ bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, Li
         large.reserve(n);
         small.reserve(n);
         for (int j = 0; j < n; ++j)
-            addPictures(file.extract(j, large.imageSize(), small.imageSize()), large, small);
+            addPictures(file, j, large, small);
 
         // Image lists first, then every item in one batch: the view lays out once.
         list.setIcons(&large);
@@ -66,11 +80,7 @@ void AddFirstIcon(const QByteArray& path, ImageList& large, ImageList& small)
 {
     // Regular files only, read whole up to the reader's own bound.
     constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
-    iconsource::IconPair icon;
-    const auto file = iconsource::IconFile::fromData(ReadFileBytes(path, MaxFileBytes));
-    if (file.count() > 0)
-        icon = file.extract(0, large.imageSize(), small.imageSize());
-    addPictures(icon, large, small);
+    addPictures(iconsource::IconFile::fromData(ReadFileBytes(path, MaxFileBytes)), 0, large, small);
 }
 
 } // namespace zor::IcoGet

@@ -69,7 +69,7 @@ QVariant ListItemModel::data(const QModelIndex& index, int role) const
         const ImageList* list = large ? icons : smallIcons;
         const int k = large ? it.largeImage : it.smallImage;
         if (list && k >= 1 && k <= list->count())
-            return list->image(k);
+            return list->display(k);
     }
     return {};
 }

@@ -61,7 +61,7 @@ protected:
             const ImageList& list = mode == ListView::lvwIcon ? form->ImageList1 : form->ImageList2;
             for (int i = 1; i <= form->ListView1->itemCount(); ++i) {
                 const auto deco = model->data(model->index(i - 1, 0), Qt::DecorationRole).value<QPixmap>();
-                ASSERT_EQ(deco.cacheKey(), list.image(i).cacheKey()) << "item " << i;
+                ASSERT_EQ(deco.cacheKey(), list.display(i).cacheKey()) << "item " << i;
             }
         }
         form->ListView1->setView(shown);
@@ -105,6 +105,27 @@ TEST_F(OpeningTest, SingleFilesListEveryIconInFileOrder)
     EXPECT_EQ(form->Text1->itemText(0), icl);
     EXPECT_EQ(form->RF[1]->text(), library);
     EXPECT_EQ(form->Text1->currentText(), icl);
+}
+
+// ctest runs this a second time at a device pixel ratio of 2 (QT_SCALE_FACTOR=2).
+TEST_F(OpeningTest, ScreensWithMorePixelsShowTheGroupsLargerEntries)
+{
+    const qreal ratio = form->ListView1->devicePixelRatioF();
+    const QString path = fx::makeIco(dir.path(), "sizes.ico", {{16, 32, false, 1}, {32, 32, false, 2}, {64, 32, false, 3}});
+    open(path);
+    expectLoaded(1);
+    const iconsource::IconFile file(path);
+    auto argb = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    auto* model = form->ListView1->model();
+    for (auto [mode, side] : {std::pair{int(ListView::lvwIcon), 32}, std::pair{int(ListView::lvwList), 16}}) {
+        form->ListView1->setView(mode);
+        const auto shown = model->data(model->index(0, 0), Qt::DecorationRole).value<QPixmap>();
+        const int device = qRound(side * ratio);
+        EXPECT_EQ(argb(shown.toImage()), argb(file.image(0, {device, device}))) << side;
+        EXPECT_EQ(shown.deviceIndependentSize().toSize(), QSize(side, side));
+    }
+    // The enlarged view and the wallpaper still take the 32 px entry itself.
+    EXPECT_EQ(argb(form->ImageList1.image(1).toImage()), argb(file.image(0, {32, 32})));
 }
 
 TEST_F(OpeningTest, FilesWithoutIconsShowTheMessageAndLeaveAnEmptyList)
