@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "dialogs/HelpWindow.h"
+#include "dialogs/IconCommands.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "icons/IcoGet.h"
@@ -83,6 +84,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     ListView1->onDragDrop = [this](const QMimeData* d) { ListView1_OLEDragDrop(d); };
 
     buildMenus();
+    buildIconCommands();
     buildToolbar();
 
     m_client->resize(DesignedClientSize);
@@ -157,6 +159,112 @@ void Form1::buildMenus()
     on(MPSetWall, &Form1::MPSetWall_Click);
     on(icongig, &Form1::icongig_Click);
     on(Iconsama, &Form1::Iconsama_Click);
+}
+
+void Form1::buildIconCommands()
+{
+    // After the designed entries: in the File menu before the separator above "終了(&X)",
+    // in pop behind a separator of its own.
+    QAction* bar1 = MFILE->findChild<QAction*>(QStringLiteral("Bar1"));
+    auto entry = [&](const QString& caption, const QString& name, const QKeySequence& keys) {
+        auto* a = new QAction(caption, MFILE);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        MFILE->insertAction(bar1, a);
+        return a;
+    };
+    MFILE->insertSeparator(bar1)->setObjectName(QStringLiteral("BF3"));
+    MFSaveIcon = entry(QStringLiteral("アイコンを保存(&A)..."), QStringLiteral("MFSaveIcon"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    MFSaveAll = entry(QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MFSaveAll"),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    MFCopy = entry(QStringLiteral("コピー(&C)"), QStringLiteral("MFCopy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    MFInfo = entry(QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MFInfo"), QKeySequence(Qt::ALT | Qt::Key_Return));
+    MFInfo->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
+
+    pop->addSeparator()->setObjectName(QStringLiteral("bar2"));
+    MPSaveIcon = addEntry(pop, QStringLiteral("アイコンを保存(&A)..."), QStringLiteral("MPSaveIcon"));
+    MPSaveAll = addEntry(pop, QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MPSaveAll"));
+    MPCopy = addEntry(pop, QStringLiteral("コピー(&C)"), QStringLiteral("MPCopy"));
+    MPInfo = addEntry(pop, QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MPInfo"));
+
+    const std::pair<QAction*, void (Form1::*)()> handlers[] = {
+        {MFSaveIcon, &Form1::MFSaveIcon_Click}, {MPSaveIcon, &Form1::MFSaveIcon_Click},
+        {MFSaveAll, &Form1::MFSaveAll_Click},   {MPSaveAll, &Form1::MFSaveAll_Click},
+        {MFCopy, &Form1::MFCopy_Click},         {MPCopy, &Form1::MFCopy_Click},
+        {MFInfo, &Form1::MFInfo_Click},         {MPInfo, &Form1::MFInfo_Click}};
+    for (auto [action, handler] : handlers)
+        connect(action, &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
+
+    // Enabled only while there is something to act on.
+    connect(ListView1->model(), &QAbstractItemModel::modelReset, this, [this] { enableIconCommands(); });
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { enableIconCommands(); });
+    ListView1->onDragOut = [this](int index) { return IconCommands::DragData(iconOfItem(index)); };
+    enableIconCommands();
+}
+
+void Form1::enableIconCommands()
+{
+    const bool selected = ListView1->selectedIndex() > 0;
+    for (QAction* a : {MFSaveIcon, MFCopy, MFInfo, MPSaveIcon, MPCopy, MPInfo})
+        a->setEnabled(selected);
+    for (QAction* a : {MFSaveAll, MPSaveAll})
+        a->setEnabled(ListView1->itemCount() > 0);
+}
+
+IconOfFile Form1::iconOfItem(int index) const
+{
+    IconOfFile icon;
+    if (SourceKind == Kind::Folder) {
+        // The folder path, "/", the name, as the scan read it.
+        icon.path = QFile::encodeName(m_listedPath + QLatin1Char('/') + itemText(index));
+        icon.inFolder = true;
+    } else {
+        icon.path = QFile::encodeName(m_listedPath);
+        icon.index = index - 1;
+        if (!m_listedFile)
+            m_listedFile = IconExport::ReadIconFile(icon.path);
+        icon.file = m_listedFile;
+    }
+    return icon;
+}
+
+void Form1::MFSaveIcon_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::SaveIcon(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFCopy_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::Copy(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFInfo_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::ShowInfo(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFSaveAll_Click()
+{
+    trap([&] {
+        const int n = ListView1->itemCount();
+        if (n == 0)
+            return;
+        std::vector<IconOfFile> icons;
+        icons.reserve(size_t(n));
+        for (int i = 1; i <= n; ++i)
+            icons.push_back(iconOfItem(i));
+        const QString folder = SourceKind == Kind::Folder ? m_listedPath : QFileInfo(m_listedPath).absolutePath();
+        IconCommands::SaveAll(this, std::move(icons), folder);
+    });
 }
 
 void Form1::buildToolbar()
@@ -574,6 +682,8 @@ void Form1::FormatList()
         ImageList1.clear();
         ImageList2.clear();
         ClickedItem = 0;
+        m_listedPath = Text1->currentText();
+        m_listedFile.reset();
         setBusy(true);
     });
 }

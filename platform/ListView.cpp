@@ -3,6 +3,7 @@
 #include "platform/ImageList.h"
 #include "platform/Platform.h"
 
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -30,6 +31,11 @@ QVariant ListItemModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
+Qt::ItemFlags ListItemModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
 void ListItemModel::reset(const std::function<void()>& change)
 {
     beginResetModel();
@@ -47,7 +53,7 @@ ListView::ListView(QWidget* parent) : QListView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragDropMode(QAbstractItemView::DragDrop);
     setTextElideMode(Qt::ElideRight);
     applyView();
 }
@@ -118,7 +124,7 @@ void ListView::applyView()
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragDropMode(QAbstractItemView::DragDrop);
     setAcceptDrops(true);
 }
 
@@ -172,8 +178,8 @@ void ListView::dragEnterEvent(QDragEnterEvent* e)
 
 void ListView::dragMoveEvent(QDragMoveEvent* e)
 {
-    // Only a copy is offered, and only for what the window accepts.
-    if (onDragOver && onDragOver(e->mimeData())) {
+    // Only a copy is offered, and only for what the window accepts; never our own item back.
+    if (!m_draggingOut && e->source() != this && onDragOver && onDragOver(e->mimeData())) {
         e->setDropAction(Qt::CopyAction);
         e->accept();
     } else {
@@ -183,10 +189,38 @@ void ListView::dragMoveEvent(QDragMoveEvent* e)
 
 void ListView::dropEvent(QDropEvent* e)
 {
+    if (m_draggingOut || e->source() == this) {
+        e->ignore();
+        return;
+    }
     e->setDropAction(Qt::CopyAction);
     e->accept();
     if (onDragDrop)
         onDragDrop(e->mimeData());
+}
+
+void ListView::startDrag(Qt::DropActions)
+{
+    const int row = m_pressedRow >= 0 ? m_pressedRow : currentIndex().row();
+    if (row < 0 || row >= itemCount() || !onDragOut)
+        return;
+    QMimeData* data = onDragOut(row + 1);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const QPixmap picture = m_model.data(m_model.index(row), Qt::DecorationRole).value<QPixmap>();
+    if (!picture.isNull()) {
+        drag->setPixmap(picture);
+        drag->setHotSpot(QPoint(picture.width() / 2, picture.height() / 2));
+    }
+    m_draggingOut = true;
+    if (runDrag)
+        runDrag(*drag);
+    else
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    m_draggingOut = false;
+    drag->deleteLater();
 }
 
 } // namespace zor

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+class QDrag;
 class QMimeData;
 
 namespace zor {
@@ -24,6 +25,7 @@ class ListItemModel : public QAbstractListModel {
 public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     std::vector<ListItem> items;
     const ImageList* icons = nullptr;
@@ -62,6 +64,10 @@ public:
     std::function<void(Qt::MouseButton button, QPoint pos)> onMouseUp;
     std::function<bool(const QMimeData*)> onDragOver;   // true: accept a copy
     std::function<void(const QMimeData*)> onDragDrop;
+    // What dragging item index out of the list carries; null: nothing is dragged.
+    std::function<QMimeData*(int index)> onDragOut;
+    // Runs a drag out (QDrag::exec); replaceable where no real drag can run.
+    std::function<Qt::DropAction(QDrag&)> runDrag;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -70,12 +76,14 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     void applyView();
     ListItemModel m_model;
     int m_view = lvwIcon;
     int m_pressedRow = -1;
+    bool m_draggingOut = false;   // a drop during our own drag is that drag coming back
 };
 
 } // namespace zor

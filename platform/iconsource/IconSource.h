@@ -63,4 +63,13 @@ int chooseEntry(const std::vector<GroupEntry>& entries, QSize wanted);
 // Decodes one stored image (a DIB with its AND mask, or PNG) at its own size; null when it fails.
 QImage decodeEntry(const GroupEntry& entry);
 
+// How a program or library names icon group i, in the order IconFile counts them: "#12" for
+// a number, else the stored name; the language of the version read (-1 where the format
+// keeps none, as NE does). Empty for icon files and anything that is not a program.
+struct GroupName {
+    QString name;
+    int language = -1;
+};
+std::vector<GroupName> groupNames(QByteArrayView file);
+
 } // namespace zor::iconsource
