@@ -10,7 +10,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -20,6 +22,44 @@ namespace {
 
 // The reader's own bound for files it cannot map.
 constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
+
+// A cell of the image list: the image at its own size, standing on one line with the
+// others, its facts centred below.
+class ImageCell : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    int imageBand = 0;   // the tallest image
+
+    static QPixmap pictureOf(const QModelIndex& index) { return index.data(Qt::DecorationRole).value<QPixmap>(); }
+    static QSize textSize(const QFontMetrics& fm, const QString& text)
+    {
+        return fm.boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignHCenter, text).size();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QSize text = textSize(option.fontMetrics, index.data().toString());
+        return {std::max(pictureOf(index).width(), text.width()) + 16, imageBand + text.height() + 18};
+    }
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QRect r = option.rect;
+        const QPixmap picture = pictureOf(index);
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected) {
+            QColor band = option.palette.highlight().color();
+            band.setAlpha(48);
+            p->fillRect(r, band);
+        }
+        p->drawPixmap(r.x() + (r.width() - picture.width()) / 2, r.y() + 6 + imageBand - picture.height(), picture);
+        const QString text = index.data().toString();
+        const QSize size = textSize(option.fontMetrics, text);
+        const QRect textRect(r.x() + (r.width() - size.width()) / 2 - 3, r.y() + imageBand + 10, size.width() + 6, size.height() + 2);
+        if (selected)
+            p->fillRect(textRect, option.palette.highlight());
+        p->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        p->drawText(textRect, Qt::AlignCenter, text);
+    }
+};
 
 QString languageText(int language)
 {
@@ -71,7 +111,7 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     Images->setObjectName(QStringLiteral("Images"));
     Images->setViewMode(QListView::IconMode);
     Images->setFlow(QListView::LeftToRight);
-    Images->setWrapping(true);
+    Images->setWrapping(false);
     Images->setResizeMode(QListView::Adjust);
     Images->setMovement(QListView::Static);
     Images->setSpacing(8);
@@ -79,9 +119,10 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     Images->setUniformItemSizes(false);
     Images->setWordWrap(false);
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    auto* cells = new ImageCell(Images);
+    Images->setItemDelegate(cells);
     int largest = -1;
     qint64 largestArea = -1;
-    int rowWidth = 0, rowHeight = 0;
     for (int i = 0; i < int(m_entries.size()); ++i) {
         const iconsource::GroupEntry& e = m_entries[size_t(i)];
         const IconExport::EntryFacts facts = IconExport::Describe(e);
@@ -93,20 +134,32 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
                            .arg(facts.size.width()).arg(facts.size.height())
                            .arg(facts.depth).arg(format, japanese.toString(qlonglong(facts.bytes)));
         auto* item = new QListWidgetItem(text, Images);
-        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
         if (image.isNull())
             item->setText(text + QStringLiteral("\n（読み込めません）"));
         else
             item->setData(Qt::DecorationRole, QPixmap::fromImage(image));
         item->setData(Qt::UserRole, i);
+        cells->imageBand = std::max(cells->imageBand, image.height());
         const qint64 area = qint64(facts.size.width()) * facts.size.height();
         if (area > largestArea) {
             largestArea = area;
             largest = i;
         }
-        rowWidth += std::max(image.width(), 96) + 24;
-        rowHeight = std::max(rowHeight, image.height() + 4 * fontMetrics().height() + 24);
     }
+
+    // One row on one line, as wide as the screen allows; a wider one scrolls.
+    const int spacing = Images->spacing();
+    int width = 0, height = 0;
+    QStyleOptionViewItem option;
+    option.initFrom(Images);
+    for (int i = 0; i < Images->count(); ++i) {
+        const QSize cell = cells->sizeHint(option, Images->model()->index(i, 0));
+        width += cell.width() + spacing;
+        height = std::max(height, cell.height() + 2 * spacing);
+    }
+    const int frame = 2 * Images->frameWidth();
+    const int bar = Images->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    Images->setMinimumSize(std::min(width + spacing, screen.width() - 120) + frame, height + bar + frame);
 
     cmdSave = new QPushButton(QStringLiteral("保存(&S)..."), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
@@ -132,9 +185,6 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     if (largest >= 0)
         Images->setCurrentRow(largest);
     cmdSave->setEnabled(largest >= 0);
-
-    // All images in one row when the screen has room for it.
-    Images->setMinimumSize(std::min(rowWidth + 8, screen.width() - 80), std::min(rowHeight + 8, screen.height() - 220));
 }
 
 void frmIconInfo::Open(QWidget* owner, IconOfFile icon)
