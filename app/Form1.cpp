@@ -219,11 +219,9 @@ IconOfFile Form1::iconOfItem(int index) const
         icon.path = QFile::encodeName(m_listedPath + QLatin1Char('/') + itemText(index));
         icon.inFolder = true;
     } else {
+        // Read by the command that uses it: a file kept open could change under the list.
         icon.path = QFile::encodeName(m_listedPath);
         icon.index = index - 1;
-        if (!m_listedFile)
-            m_listedFile = IconExport::ReadIconFile(icon.path);
-        icon.file = m_listedFile;
     }
     return icon;
 }
@@ -262,6 +260,11 @@ void Form1::MFSaveAll_Click()
         icons.reserve(size_t(n));
         for (int i = 1; i <= n; ++i)
             icons.push_back(iconOfItem(i));
+        if (SourceKind == Kind::File) {   // one file, read once
+            const auto file = IconExport::ReadIconFile(icons.front().path);
+            for (IconOfFile& icon : icons)
+                icon.file = file;
+        }
         const QString folder = SourceKind == Kind::Folder ? m_listedPath : QFileInfo(m_listedPath).absolutePath();
         IconCommands::SaveAll(this, std::move(icons), folder);
     });
@@ -683,7 +686,6 @@ void Form1::FormatList()
         ImageList2.clear();
         ClickedItem = 0;
         m_listedPath = Text1->currentText();
-        m_listedFile.reset();
         setBusy(true);
     });
 }

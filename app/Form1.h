@@ -173,7 +173,6 @@ private:
     QPointer<HelpWindow> m_help;
     int m_hotScheme = 0;
     QString m_listedPath;   // what the list was last filled from
-    mutable std::shared_ptr<const iconsource::IconFile> m_listedFile;   // read by the first command on it
     bool m_saved = false;
 };
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressDialog>
@@ -65,6 +66,7 @@ std::optional<QSize> choosePngSize(QWidget* parent, const std::vector<QSize>& si
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("frmPngSize"));
     dialog.setWindowTitle(QStringLiteral("PNG 画像の大きさ"));
+    dialog.setMinimumWidth(280);   // room for the title
     auto* form = new QFormLayout(&dialog);
     auto* cboSize = new QComboBox(&dialog);
     cboSize->setObjectName(QStringLiteral("cboSize"));
@@ -99,11 +101,13 @@ public:
         auto* folderRow = new QHBoxLayout;
         folderRow->addWidget(txtFolder);
         folderRow->addWidget(cmdBrowse);
-        form->addRow(QStringLiteral("保存先(&F):"), folderRow);
+        auto* folderLabel = new QLabel(QStringLiteral("保存先(&F):"), this);
+        folderLabel->setBuddy(txtFolder);
+        form->addRow(folderLabel, folderRow);
 
-        optIco = new QRadioButton(QStringLiteral("アイコン (*.ico)"), this);
+        optIco = new QRadioButton(QStringLiteral("アイコン (*.ico)(&I)"), this);
         optIco->setObjectName(QStringLiteral("optIco"));
-        optPng = new QRadioButton(QStringLiteral("PNG 画像 (*.png)"), this);
+        optPng = new QRadioButton(QStringLiteral("PNG 画像 (*.png)(&P)"), this);
         optPng->setObjectName(QStringLiteral("optPng"));
         optIco->setChecked(true);
         cboSize = new QComboBox(this);
@@ -231,6 +235,7 @@ void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const QString& fold
         progress.setObjectName(QStringLiteral("SaveAllProgress"));
         progress.setWindowTitle(ProgramTitle);
         progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumWidth(360);   // room for the title
         progress.setMinimumDuration(500);
         progress.setAutoReset(false);
         QElapsedTimer clock;

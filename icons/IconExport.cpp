@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -304,8 +305,12 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
 
 QString WriteDragFile(IconOfFile& icon)
 {
-    // Removed when the program ends: a drop target may read the file long after the drag.
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/zor-drag-XXXXXX"));
+    // Removed when the program ends, as a drop target may read the file long after the drag;
+    // in the session's runtime folder, which logging out empties should the program not end well.
+    static QTemporaryDir folder([] {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        return (runtime.isEmpty() ? QDir::tempPath() : runtime) + QStringLiteral("/zor-drag-XXXXXX");
+    }());
     static int drags = 0;
     if (!folder.isValid())
         return {};

@@ -215,12 +215,14 @@ void ListView::startDrag(Qt::DropActions)
         drag->setHotSpot(QPoint(picture.width() / 2, picture.height() / 2));
     }
     m_draggingOut = true;
-    if (runDrag)
+    if (runDrag) {
         runDrag(*drag);
-    else
+        delete drag;
+    } else {
+        // Qt deletes the drag itself, after a drop target has taken the data it asked for.
         drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
     m_draggingOut = false;
-    drag->deleteLater();
 }
 
 } // namespace zor
