@@ -185,9 +185,12 @@ EntryFacts Describe(const iconsource::GroupEntry& entry)
 
 QString WriteWhole(const QString& path, const QByteArray& bytes)
 {
-    // Beside the target, so the rename never crosses file systems; hidden while it is written.
-    const QByteArray target = QFile::encodeName(path);
-    const QFileInfo info(path);
+    // A link is followed: the file it names is the one replaced. The temporary file lies
+    // beside the target, so the rename never crosses file systems, and is hidden meanwhile.
+    QFileInfo info(path);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        info.setFile(info.canonicalFilePath());
+    const QByteArray target = QFile::encodeName(info.filePath());
     QByteArray temp = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
