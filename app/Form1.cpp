@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "dialogs/HelpWindow.h"
+#include "dialogs/IconCommands.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "icons/IcoGet.h"
@@ -146,6 +147,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     ListView1->onDragDrop = [this](const QMimeData* d) { ListView1_OLEDragDrop(d); };
 
     buildMenus();
+    buildIconCommands();
     buildToolbar();
 
     m_client->resize(DesignedClientSize);
@@ -220,6 +222,119 @@ void Form1::buildMenus()
     on(MPSetWall, &Form1::MPSetWall_Click);
     on(icongig, &Form1::icongig_Click);
     on(Iconsama, &Form1::Iconsama_Click);
+}
+
+void Form1::buildIconCommands()
+{
+    // After the designed entries: in the File menu before the separator above "終了(&X)",
+    // in pop behind a separator of its own.
+    QAction* bar1 = MFILE->findChild<QAction*>(QStringLiteral("Bar1"));
+    auto entry = [&](const QString& caption, const QString& name, const QKeySequence& keys) {
+        auto* a = new QAction(caption, MFILE);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        MFILE->insertAction(bar1, a);
+        return a;
+    };
+    MFILE->insertSeparator(bar1)->setObjectName(QStringLiteral("BF3"));
+    MFSaveIcon = entry(QStringLiteral("アイコンを保存(&A)..."), QStringLiteral("MFSaveIcon"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    MFSaveAll = entry(QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MFSaveAll"),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    MFCopy = entry(QStringLiteral("コピー(&C)"), QStringLiteral("MFCopy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    MFInfo = entry(QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MFInfo"), QKeySequence(Qt::ALT | Qt::Key_Return));
+    MFInfo->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
+
+    pop->addSeparator()->setObjectName(QStringLiteral("bar2"));
+    MPSaveIcon = addEntry(pop, QStringLiteral("アイコンを保存(&A)..."), QStringLiteral("MPSaveIcon"));
+    MPSaveAll = addEntry(pop, QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MPSaveAll"));
+    MPCopy = addEntry(pop, QStringLiteral("コピー(&C)"), QStringLiteral("MPCopy"));
+    MPInfo = addEntry(pop, QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MPInfo"));
+
+    const std::pair<QAction*, void (Form1::*)()> handlers[] = {
+        {MFSaveIcon, &Form1::MFSaveIcon_Click}, {MPSaveIcon, &Form1::MFSaveIcon_Click},
+        {MFSaveAll, &Form1::MFSaveAll_Click},   {MPSaveAll, &Form1::MFSaveAll_Click},
+        {MFCopy, &Form1::MFCopy_Click},         {MPCopy, &Form1::MFCopy_Click},
+        {MFInfo, &Form1::MFInfo_Click},         {MPInfo, &Form1::MFInfo_Click}};
+    for (auto [action, handler] : handlers)
+        connect(action, &QAction::triggered, this, [this, handler = handler] { (this->*handler)(); });
+
+    // Enabled only while there is something to act on.
+    connect(ListView1->model(), &QAbstractItemModel::modelReset, this, [this] { enableIconCommands(); });
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { enableIconCommands(); });
+    ListView1->onDragOut = [this](int index) {
+        QMimeData* data = nullptr;
+        trap([&] { data = IconCommands::DragData(iconOfItem(index)); });
+        return data;
+    };
+    enableIconCommands();
+}
+
+void Form1::enableIconCommands()
+{
+    const bool selected = ListView1->selectedIndex() > 0;
+    for (QAction* a : {MFSaveIcon, MFCopy, MFInfo, MPSaveIcon, MPCopy, MPInfo})
+        a->setEnabled(selected);
+    for (QAction* a : {MFSaveAll, MPSaveAll})
+        a->setEnabled(ListView1->itemCount() > 0);
+}
+
+IconOfFile Form1::iconOfItem(int index) const
+{
+    IconOfFile icon;
+    if (SourceKind == Kind::Folder) {
+        // The path as the folder stores it: a name that is not UTF-8 is shown decoded.
+        icon.path = m_itemPaths.at(size_t(index - 1));
+        icon.inFolder = true;
+    } else {
+        // Read by the command that uses it: a file kept open could change under the list.
+        icon.path = QFile::encodeName(m_listedPath);
+        icon.index = index - 1;
+    }
+    return icon;
+}
+
+void Form1::MFSaveIcon_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::SaveIcon(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFCopy_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::Copy(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFInfo_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::ShowInfo(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFSaveAll_Click()
+{
+    trap([&] {
+        const int n = ListView1->itemCount();
+        if (n == 0)
+            return;
+        std::vector<IconOfFile> icons;
+        icons.reserve(size_t(n));
+        for (int i = 1; i <= n; ++i)
+            icons.push_back(iconOfItem(i));
+        if (SourceKind == Kind::File) {   // one file, read once
+            const auto file = IconExport::ReadIconFile(icons.front().path);
+            for (IconOfFile& icon : icons)
+                icon.file = file;
+        }
+        const QString folder = SourceKind == Kind::Folder ? m_listedPath : QFileInfo(m_listedPath).absolutePath();
+        IconCommands::SaveAll(this, std::move(icons), folder);
+    });
 }
 
 void Form1::buildToolbar()
@@ -656,6 +771,7 @@ void Form1::FFopen(const QString& path)
             // Read through the name the folder stores; the list shows it decoded.
             IcoGet::AddFirstIcon(File1.rawPath(i), ImageList1, ImageList2);
             items.push_back({File1.list(i), i + 1, i + 1});
+            m_itemPaths.push_back(File1.rawPath(i));
         }
         ListView1->setIcons(&ImageList1);
         ListView1->setSmallIcons(&ImageList2);
@@ -693,6 +809,8 @@ void Form1::FormatList()
         ImageList1.setPixelRatio(ListView1->devicePixelRatioF());
         ImageList2.setPixelRatio(ListView1->devicePixelRatioF());
         ClickedItem = 0;
+        m_listedPath = Text1->currentText();
+        m_itemPaths.clear();
         setBusy(true);
     });
 }

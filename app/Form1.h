@@ -1,6 +1,7 @@
 #pragma once
 // The main window: start-up, the path box, the icon list and its view modes, shutdown.
 #include "platform/FileList.h"
+#include "icons/IconExport.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
 #include "viewer/EnlargedViewSource.h"
@@ -76,6 +77,14 @@ public:
     void MHHelp_Click();
     void ver_Click();
 
+    // Getting icons out: the selected icon, or every icon of the source.
+    void MFSaveIcon_Click();
+    void MFSaveAll_Click();
+    void MFCopy_Click();
+    void MFInfo_Click();
+    // The icon behind list item index (1-based): its file and number.
+    IconOfFile iconOfItem(int index) const;
+
     // The toolbar's hover images: one of HotList(0..5); others use scheme 0.
     void setHotImageList(int scheme);
     int hotImageList() const { return m_hotScheme; }
@@ -119,6 +128,15 @@ public:
     QAction* MPSetWall = nullptr;
     QAction* icongig = nullptr;
     QAction* Iconsama = nullptr;
+    // Entries after the designed ones, in the File menu and in pop.
+    QAction* MFSaveIcon = nullptr;
+    QAction* MFSaveAll = nullptr;
+    QAction* MFCopy = nullptr;
+    QAction* MFInfo = nullptr;
+    QAction* MPSaveIcon = nullptr;
+    QAction* MPSaveAll = nullptr;
+    QAction* MPCopy = nullptr;
+    QAction* MPInfo = nullptr;
 
     QToolBar* Toolbar1 = nullptr;
     // Toolbar buttons by index 1..6 (2 is the path box's placeholder, 4 the separator).
@@ -153,12 +171,16 @@ private:
     void openOptions(int tab);
     QMargins frame() const;
     void placeRestored();
+    void buildIconCommands();
+    void enableIconCommands();
 
     QWidget* m_client = nullptr;
     std::array<QToolButton*, 7> m_buttons{};
     QString m_dialogFileName;   // what the open-file dialog holds between openings
     QPointer<HelpWindow> m_help;
     int m_hotScheme = 0;
+    QString m_listedPath;   // what the list was last filled from
+    std::vector<QByteArray> m_itemPaths;   // a folder's files, item by item, as stored
     bool m_saved = false;
     // The stored outer place and size in pixels, applied again once the frame is known.
     std::optional<QPoint> m_restoredPos;

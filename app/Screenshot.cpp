@@ -49,14 +49,19 @@ void scheduleScreenshot(Form1& form, const QCommandLineParser& options)
         return;
     }
     const QString dialog = option("shot-dialog");
-    if (dialog == QLatin1String("options") || dialog == QLatin1String("about")) {
-        // The modal dialog over the window (--shot-tab=N for the options' tab), grabbed while it runs.
+    if (dialog == QLatin1String("options") || dialog == QLatin1String("about") || dialog == QLatin1String("info")) {
+        // The modal dialog over the window (--shot-tab=N for the options' tab), grabbed while it runs;
+        // the icon information is that of the first icon.
         const int tab = option("shot-tab").toInt();
         QTimer::singleShot(300, &form, [&form, dialog, tab] {
-            if (dialog == QLatin1String("about"))
+            if (dialog == QLatin1String("about")) {
                 frmAbout::Open(&form);
-            else
+            } else if (dialog == QLatin1String("info")) {
+                form.ListView1->selectItem(1);
+                form.MFInfo_Click();
+            } else {
                 frmOption::Open(&form, tab);
+            }
         });
         QTimer::singleShot(1100, &form, [file] {
             if (QWidget* w = QApplication::activeModalWidget())

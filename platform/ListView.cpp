@@ -3,6 +3,7 @@
 #include "platform/ImageList.h"
 #include "platform/Platform.h"
 
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -74,6 +75,11 @@ QVariant ListItemModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
+Qt::ItemFlags ListItemModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
 void ListItemModel::reset(const std::function<void()>& change)
 {
     beginResetModel();
@@ -92,7 +98,7 @@ ListView::ListView(QWidget* parent) : QListView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragDropMode(QAbstractItemView::DragDrop);
     setTextElideMode(Qt::ElideRight);
     applyView();
 }
@@ -165,7 +171,7 @@ void ListView::applyView()
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragDropMode(QAbstractItemView::DragDrop);
     setAcceptDrops(true);
 }
 
@@ -369,8 +375,8 @@ void ListView::dragEnterEvent(QDragEnterEvent* e)
 
 void ListView::dragMoveEvent(QDragMoveEvent* e)
 {
-    // Only a copy is offered, and only for what the window accepts.
-    if (onDragOver && onDragOver(e->mimeData())) {
+    // Only a copy is offered, and only for what the window accepts; never our own item back.
+    if (!m_draggingOut && e->source() != this && onDragOver && onDragOver(e->mimeData())) {
         e->setDropAction(Qt::CopyAction);
         e->accept();
     } else {
@@ -380,10 +386,40 @@ void ListView::dragMoveEvent(QDragMoveEvent* e)
 
 void ListView::dropEvent(QDropEvent* e)
 {
+    if (m_draggingOut || e->source() == this) {
+        e->ignore();
+        return;
+    }
     e->setDropAction(Qt::CopyAction);
     e->accept();
     if (onDragDrop)
         onDragDrop(e->mimeData());
+}
+
+void ListView::startDrag(Qt::DropActions)
+{
+    const int row = m_pressedRow >= 0 ? m_pressedRow : currentIndex().row();
+    if (row < 0 || row >= itemCount() || !onDragOut)
+        return;
+    QMimeData* data = onDragOut(row + 1);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const QPixmap picture = m_model.data(m_model.index(row), Qt::DecorationRole).value<QPixmap>();
+    if (!picture.isNull()) {
+        drag->setPixmap(picture);
+        drag->setHotSpot(QPoint(picture.width() / 2, picture.height() / 2));
+    }
+    m_draggingOut = true;
+    if (runDrag) {
+        runDrag(*drag);
+        delete drag;
+    } else {
+        // Qt deletes the drag itself, after a drop target has taken the data it asked for.
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+    m_draggingOut = false;
 }
 
 } // namespace zor

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class QDrag;
 class QMimeData;
 
 namespace zor {
@@ -25,6 +26,7 @@ class ListItemModel : public QAbstractListModel {
 public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     std::vector<ListItem> items;
     const ImageList* icons = nullptr;
@@ -69,6 +71,10 @@ public:
     std::function<void(QPoint pos)> onContextMenu;   // from the keyboard; pos in the viewport
     std::function<bool(const QMimeData*)> onDragOver;   // true: accept a copy
     std::function<void(const QMimeData*)> onDragDrop;
+    // What dragging item index out of the list carries; null: nothing is dragged.
+    std::function<QMimeData*(int index)> onDragOut;
+    // Runs a drag out (QDrag::exec); replaceable where no real drag can run.
+    std::function<Qt::DropAction(QDrag&)> runDrag;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -80,6 +86,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     friend class ItemDelegate;
@@ -94,6 +101,7 @@ private:
     mutable QSize m_itemSize;   // every item's size in the current mode; invalid = to be measured
     int m_view = lvwIcon;
     int m_pressedRow = -1;
+    bool m_draggingOut = false;   // a drop during our own drag is that drag coming back
 };
 
 } // namespace zor

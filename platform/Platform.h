@@ -43,6 +43,9 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual void show(QWidget* parent, const Message& message) = 0;
+    // A question with buttons of its own captions, in order. Returns the index of the button
+    // pressed; Escape or the close box answer the last one. Enter presses defaultButton.
+    virtual int ask(QWidget* parent, const Message& message, const QStringList& buttons, int defaultButton) = 0;
 };
 
 // Starts programs detached. Returns the process id, 0 when nothing was started.
@@ -90,6 +93,21 @@ public:
     static constexpr int Revision = versionPart(Version, 2);
 };
 
+// What a save dialog starts with: its folder, the proposed name and the filters, of which
+// filterIndex (from 0) is chosen at first.
+struct SaveFileRequest {
+    QString title;
+    QString folder;
+    QString name;
+    QString filter;
+    int filterIndex = 0;
+};
+
+struct SavedFile {
+    QString path;
+    int filterIndex = 0;   // the filter chosen when the dialog was closed
+};
+
 // Standard file dialogs. The filter is the "name|patterns|name|patterns" form.
 class FileDialogs {
 public:
@@ -98,6 +116,9 @@ public:
     virtual std::optional<QString> openFile(QWidget* parent, const QString& filter) = 0;
     // Returns the chosen folder, or the empty string when cancelled.
     virtual QString browseFolder(QWidget* parent, const QString& title) = 0;
+    // Returns the file to write, or std::nullopt when cancelled. A name without an extension
+    // gets the chosen filter's; replacing an existing file is confirmed in the dialog.
+    virtual std::optional<SavedFile> saveFile(QWidget* parent, const SaveFileRequest& request) = 0;
 };
 
 struct Platform {

@@ -16,6 +16,7 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -117,11 +118,16 @@ void IniSettingsStore::keepTimesApart(const QString& file)
     last = written;
 }
 
-void QtMessageBoxes::show(QWidget* parent, const Message& m)
+namespace {
+// A window not shown yet (start-up) would put the box in its hidden corner: then the box
+// stands alone, centred on the screen.
+QWidget* ownerOf(QWidget* parent)
 {
-    // A window not shown yet (start-up) would put the box in its hidden corner:
-    // then the box stands alone, centred on the screen.
-    QMessageBox box(parent && parent->isVisible() ? parent : nullptr);
+    return parent && parent->isVisible() ? parent : nullptr;
+}
+
+void prepare(QMessageBox& box, const Message& m)
+{
     box.setWindowTitle(m.caption.isEmpty() ? ProgramTitle : m.caption);
     box.setText(m.text);
     switch (m.icon) {
@@ -131,12 +137,36 @@ void QtMessageBoxes::show(QWidget* parent, const Message& m)
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MsgIcon::None: break;
     }
-    box.setStandardButtons(QMessageBox::Ok);
     if (m.rightAligned) {
         if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+}
+} // namespace
+
+void QtMessageBoxes::show(QWidget* parent, const Message& m)
+{
+    QMessageBox box(ownerOf(parent));
+    box.setStandardButtons(QMessageBox::Ok);
+    prepare(box, m);
     box.exec();
+}
+
+int QtMessageBoxes::ask(QWidget* parent, const Message& m, const QStringList& buttons, int defaultButton)
+{
+    QMessageBox box(ownerOf(parent));
+    prepare(box, m);
+    std::vector<QPushButton*> pushed;
+    for (int i = 0; i < buttons.size(); ++i)
+        pushed.push_back(box.addButton(buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    if (pushed.empty())
+        return -1;
+    box.setEscapeButton(pushed.back());
+    if (defaultButton >= 0 && defaultButton < int(pushed.size()))
+        box.setDefaultButton(pushed[size_t(defaultButton)]);
+    box.exec();
+    const auto it = std::find(pushed.begin(), pushed.end(), box.clickedButton());
+    return it == pushed.end() ? int(pushed.size()) - 1 : int(it - pushed.begin());
 }
 
 qint64 DetachedStarter::start(const QString& program, const QStringList& arguments)
@@ -229,6 +259,41 @@ std::optional<QString> QtFileDialogs::openFile(QWidget* parent, const QString& f
 QString QtFileDialogs::browseFolder(QWidget* parent, const QString& title)
 {
     return QFileDialog::getExistingDirectory(parent, title);
+}
+
+std::optional<SavedFile> QtFileDialogs::saveFile(QWidget* parent, const SaveFileRequest& request)
+{
+    const QStringList filters = translateFilter(request.filter);
+    const QStringList parts = request.filter.split(QLatin1Char('|'));
+    // The first pattern's extension: "*.ico" gives "ico".
+    auto suffixOf = [&](int index) {
+        const QString patterns = parts.value(index * 2 + 1);
+        const QString first = patterns.section(QLatin1Char(';'), 0, 0);
+        const QString suffix = first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+        return suffix.contains(QLatin1Char('*')) ? QString() : suffix;
+    };
+    QFileDialog dialog(parent, request.title, request.folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    const int first = qBound(0, request.filterIndex, std::max<int>(int(filters.size()) - 1, 0));
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters[first]);
+    dialog.setDefaultSuffix(suffixOf(first));
+    dialog.selectFile(request.name);
+    // Another filter gives the typed name that filter's extension.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+        const QString suffix = suffixOf(int(filters.indexOf(chosen)));
+        if (suffix.isEmpty())
+            return;
+        dialog.setDefaultSuffix(suffix);
+        const QStringList typed = dialog.selectedFiles();
+        if (!typed.isEmpty() && !QFileInfo(typed.first()).isDir())
+            dialog.selectFile(QFileInfo(typed.first()).completeBaseName() + QLatin1Char('.') + suffix);
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return SavedFile{dialog.selectedFiles().first(), std::max<int>(int(filters.indexOf(dialog.selectedNameFilter())), 0)};
 }
 
 struct RealPlatform::Parts {

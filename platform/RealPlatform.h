@@ -30,6 +30,7 @@ private:
 class QtMessageBoxes : public MessageBoxes {
 public:
     void show(QWidget* parent, const Message& message) override;
+    int ask(QWidget* parent, const Message& message, const QStringList& buttons, int defaultButton) override;
 };
 
 class DetachedStarter : public ProgramStarter {
@@ -53,6 +54,7 @@ class QtFileDialogs : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget* parent, const QString& filter) override;
     QString browseFolder(QWidget* parent, const QString& title) override;
+    std::optional<SavedFile> saveFile(QWidget* parent, const SaveFileRequest& request) override;
     // "name|patterns|name|patterns" -> Qt's "name (patterns);;..." form.
     static QStringList translateFilter(const QString& filter);
 };

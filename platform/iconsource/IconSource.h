@@ -103,4 +103,13 @@ bool isPngEntry(const GroupEntry& entry);
 // smoothly otherwise.
 QImage fitImage(const QImage& image, QSize size);
 
+// How a program or library names icon group i, in the order IconFile counts them: "#12" for
+// a number, else the stored name; the language of the version read (-1 where the format
+// keeps none, as NE does). Empty for icon files and anything that is not a program.
+struct GroupName {
+    QString name;
+    int language = -1;
+};
+std::vector<GroupName> groupNames(QByteArrayView file);
+
 } // namespace zor::iconsource

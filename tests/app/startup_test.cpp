@@ -263,12 +263,18 @@ TEST_F(AppTest, MenusAndToolbarAreAsDesigned)
     E file = {{"開く(&O)...", "Ctrl+O"}, {"フォルダを開く(&D)...", "Ctrl+F"}, {"—", ""}};
     for (int i = 0; i < 8; ++i)
         file.push_back({"", ""});
-    file.insert(file.end(), {{"—", ""}, {"壁紙に設定(&W)", ""}, {"—", ""}, {"終了(&X)", "Ctrl+X"}});
+    file.insert(file.end(), {{"—", ""}, {"壁紙に設定(&W)", ""}});
+    // Commands added after the designed ones keep their own separator and take no designed key.
+    file.insert(file.end(), {{"—", ""}, {"アイコンを保存(&A)...", "Ctrl+E"}, {"すべてのアイコンを保存(&L)...", "Ctrl+Shift+E"},
+                             {"コピー(&C)", "Ctrl+C"}, {"アイコンの情報(&I)...", "Alt+Return"}});
+    file.insert(file.end(), {{"—", ""}, {"終了(&X)", "Ctrl+X"}});
     EXPECT_EQ(entries(form->MFILE), file);
     EXPECT_EQ(entries(form->MHyouji), (E{{"大きなｱｲｺﾝ", "Ctrl+L"}, {"小さなｱｲｺﾝ", "Ctrl+S"}, {"—", ""},
                                          {"オプション(&O)...", ""}, {"関連付け(&R)...", ""}, {"便利な機能(&U)...", ""}}));
     EXPECT_EQ(entries(form->MHelp), (E{{"ヘルプ(&H)...", "F1"}, {"—", ""}, {"ﾊﾞｰｼﾞｮﾝ情報...", ""}}));
-    EXPECT_EQ(entries(form->pop), (E{{"拡大表示", ""}, {"壁紙に設定", ""}, {"—", ""}, {"大きなｱｲｺﾝ", ""}, {"小さなｱｲｺﾝ", ""}}));
+    EXPECT_EQ(entries(form->pop), (E{{"拡大表示", ""}, {"壁紙に設定", ""}, {"—", ""}, {"大きなｱｲｺﾝ", ""}, {"小さなｱｲｺﾝ", ""},
+                                     {"—", ""}, {"アイコンを保存(&A)...", ""}, {"すべてのアイコンを保存(&L)...", ""},
+                                     {"コピー(&C)", ""}, {"アイコンの情報(&I)...", ""}}));
     EXPECT_FALSE(form->menuBar()->actions().contains(form->pop->menuAction()));
     EXPECT_TRUE(form->MHL->isChecked());
     EXPECT_TRUE(form->icongig->isChecked());

@@ -20,6 +20,9 @@ QString readEverything(const QByteArray& bytes)
     const int n = file.count();
     if (n < 0)
         return QStringLiteral("negative count %1").arg(n);
+    for (const GroupName& name : groupNames(bytes))
+        if (name.name.size() > 0xffff)
+            return QStringLiteral("a group name of %1 characters").arg(name.name.size());
     std::set<std::pair<quintptr, qsizetype>> decoded;
     for (int k = 0; k < n; ++k) {
         const auto entries = file.entries(k);

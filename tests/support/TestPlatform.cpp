@@ -32,6 +32,16 @@ void RecordingMessageBoxes::show(QWidget*, const Message& message)
         onShow(message);
 }
 
+int RecordingMessageBoxes::ask(QWidget*, const Message& message, const QStringList& buttons, int defaultButton)
+{
+    asked.push_back({message, buttons, defaultButton});
+    if (answers.empty())
+        return int(buttons.size()) - 1;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
 qint64 RecordingStarter::start(const QString& program, const QStringList& arguments)
 {
     calls.push_back({program, arguments});
@@ -62,6 +72,17 @@ QString ScriptedFileDialogs::browseFolder(QWidget*, const QString& title)
         return {};
     QString answer = folderAnswers.front();
     folderAnswers.pop_front();
+    return answer;
+}
+
+std::optional<SavedFile> ScriptedFileDialogs::saveFile(QWidget*, const SaveFileRequest& request)
+{
+    saveRequests.push_back(request);
+    std::optional<SavedFile> answer;
+    if (!saveAnswers.empty()) {
+        answer.swap(saveAnswers.front());
+        saveAnswers.pop_front();
+    }
     return answer;
 }
 

@@ -24,8 +24,12 @@ public:
 class RecordingMessageBoxes : public MessageBoxes {
 public:
     void show(QWidget* parent, const Message& message) override;
+    int ask(QWidget* parent, const Message& message, const QStringList& buttons, int defaultButton) override;
     std::vector<Message> shown;
     std::function<void(const Message&)> onShow;
+    struct Question { Message message; QStringList buttons; int defaultButton; };
+    std::vector<Question> asked;
+    std::deque<int> answers;   // empty queue: the last button, as Escape
 };
 
 class RecordingStarter : public ProgramStarter {
@@ -59,7 +63,10 @@ class ScriptedFileDialogs : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget* parent, const QString& filter) override;
     QString browseFolder(QWidget* parent, const QString& title) override;
+    std::optional<SavedFile> saveFile(QWidget* parent, const SaveFileRequest& request) override;
     std::deque<std::optional<QString>> fileAnswers;   // empty queue: cancelled
+    std::deque<std::optional<SavedFile>> saveAnswers;   // empty queue: cancelled
+    std::vector<SaveFileRequest> saveRequests;
     std::deque<QString> folderAnswers;
     std::vector<QString> filters;
     std::vector<QString> titles;

@@ -1,0 +1,317 @@
+#include "icons/IconExport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zor::IconExport {
+
+namespace {
+
+// The reader's own bound for files it cannot map.
+constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
+
+QString reason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ディスクの空き領域が足りません。");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
+    case EACCES:
+    case EPERM: return QStringLiteral("書き込みが許可されていません。");
+    case EROFS: return QStringLiteral("読み取り専用の場所です。");
+    case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("フォルダが見つかりません。");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+bool exists(const QByteArray& path)
+{
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+QString baseName(const QByteArray& path)
+{
+    return QFileInfo(ShownPath(path)).completeBaseName();
+}
+
+} // namespace
+
+QString ShownPath(const QByteArray& path)
+{
+    return QFile::decodeName(path);
+}
+
+QByteArray ReadFileBytes(const QByteArray& path, qint64 limit)
+{
+    // Regular files only: a pipe or a device could block or never end.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bytes.resize(qsizetype(std::min<qint64>(st.st_size, limit)));
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        bytes.resize(got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path)
+{
+    const QString text = QFile::decodeName(path);
+    if (QFile::encodeName(text) == path)
+        return std::make_shared<const iconsource::IconFile>(text);
+    return std::make_shared<const iconsource::IconFile>(iconsource::IconFile::fromData(ReadFileBytes(path, MaxFileBytes)));
+}
+
+const iconsource::IconFile& Source(IconOfFile& icon)
+{
+    if (!icon.file)
+        icon.file = ReadIconFile(icon.path);
+    return *icon.file;
+}
+
+QString SaveName(const IconOfFile& icon)
+{
+    const QString base = baseName(icon.path);
+    return icon.inFolder ? base : base + QLatin1Char('_') + QString::number(icon.index);
+}
+
+QString ExportName(const IconOfFile& icon)
+{
+    return icon.inFolder ? baseName(icon.path) : QString::number(icon.index);
+}
+
+QByteArray GroupBytes(IconOfFile& icon)
+{
+    return Source(icon).groupAsIco(icon.index);
+}
+
+std::vector<QSize> GroupSizes(IconOfFile& icon)
+{
+    std::vector<QSize> sizes;
+    for (const auto& e : Source(icon).entries(icon.index)) {
+        const QSize s(e.width, e.height);
+        if (std::find(sizes.begin(), sizes.end(), s) == sizes.end())
+            sizes.push_back(s);
+    }
+    std::stable_sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) {
+        return qint64(a.width()) * a.height() > qint64(b.width()) * b.height();
+    });
+    return sizes;
+}
+
+QImage ImageAt(IconOfFile& icon, QSize size)
+{
+    return Source(icon).image(icon.index, size);
+}
+
+QImage LargestImage(IconOfFile& icon)
+{
+    const auto sizes = GroupSizes(icon);
+    return sizes.empty() ? QImage() : ImageAt(icon, sizes.front());
+}
+
+QByteArray PngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    if (image.isNull())
+        return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        bytes.clear();
+    return bytes;
+}
+
+EntryFacts Describe(const iconsource::GroupEntry& entry)
+{
+    EntryFacts f;
+    f.bytes = entry.data.size();
+    f.size = iconsource::entrySize(entry);
+    f.png = iconsource::isPngEntry(entry);
+    f.depth = iconsource::entryDepth(entry);
+    // A PNG's own header tells its real depth: bits per channel times channels.
+    const QByteArrayView d = entry.data;
+    if (f.png && d.size() >= 26) {
+        const int bits = quint8(d[24]);
+        const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+        const int type = quint8(d[25]);
+        if (type < 7 && channels[type] > 0)
+            f.depth = bits * channels[type];
+    }
+    return f;
+}
+
+QString WriteWhole(const QString& path, const QByteArray& bytes)
+{
+    // A link is followed: the file it names is the one replaced. The temporary file lies
+    // beside the target, so the rename never crosses file systems, and is hidden meanwhile.
+    QFileInfo info(path);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        info.setFile(info.canonicalFilePath());
+    const QByteArray target = QFile::encodeName(info.filePath());
+    QByteArray temp = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return reason(errno);
+    // A replaced file keeps its mode; a new one gets what the umask leaves of rw-rw-rw-.
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    int error = 0;
+    qsizetype done = 0;
+    while (done < bytes.size() && !error) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR)
+            error = errno;
+        else if (n > 0)
+            done += n;
+    }
+    if (!error && ::fchmod(fd, mode) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temp.constData(), target.constData()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temp.constData());
+        return reason(error);
+    }
+    return {};
+}
+
+QString ExportFileName(const QString& name, Format format, int pngSize)
+{
+    return format == Format::Ico ? name + QStringLiteral(".ico")
+                                 : name + QLatin1Char('-') + QString::number(pngSize) + QStringLiteral(".png");
+}
+
+SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& request)
+{
+    SaveAllResult result;
+    const int total = int(icons.size());
+    const QString folder = request.folder.endsWith(QLatin1Char('/')) ? request.folder : request.folder + QLatin1Char('/');
+    std::vector<QString> targets;
+    targets.reserve(icons.size());
+    QSet<QString> taken;
+    for (const IconOfFile& icon : icons) {
+        const QString name = ExportName(icon);
+        QString file = ExportFileName(name, request.format, request.pngSize);
+        for (int n = 2; taken.contains(file); ++n)
+            file = ExportFileName(name + QLatin1Char('~') + QString::number(n), request.format, request.pngSize);
+        taken.insert(file);
+        targets.push_back(folder + file);
+    }
+
+    // One question, before anything is written, whatever the number of existing files.
+    std::optional<Existing> answer;
+    auto ask = [&](const QString& target) {
+        answer = request.onExisting ? request.onExisting(target) : Existing::SkipAll;
+    };
+    for (const QString& target : targets) {
+        if (exists(QFile::encodeName(target))) {
+            ask(target);
+            break;
+        }
+    }
+    if (answer == Existing::Cancel) {
+        result.cancelled = true;
+        return result;
+    }
+
+    const QSize size(request.pngSize, request.pngSize);
+    for (int i = 0; i < total; ++i) {
+        if (request.onProgress && !request.onProgress(i, total)) {
+            result.stopped = true;
+            return result;
+        }
+        const QString& target = targets[size_t(i)];
+        if (exists(QFile::encodeName(target))) {
+            if (!answer)   // appeared while the export ran
+                ask(target);
+            if (answer == Existing::Cancel) {
+                result.stopped = true;
+                return result;
+            }
+            if (answer == Existing::SkipAll) {
+                ++result.skipped;
+                continue;
+            }
+        }
+        IconOfFile& icon = icons[size_t(i)];
+        const QByteArray bytes = request.format == Format::Ico ? GroupBytes(icon) : PngBytes(ImageAt(icon, size));
+        if (icon.inFolder)
+            icon.file.reset();   // one file a folder item: let it go at once
+        if (bytes.isEmpty()) {
+            ++result.unreadable;
+            continue;
+        }
+        const QString error = WriteWhole(target, bytes);
+        if (!error.isEmpty()) {
+            result.failedFile = target;
+            result.error = error;
+            return result;
+        }
+        ++result.written;
+    }
+    if (request.onProgress)
+        request.onProgress(total, total);
+    return result;
+}
+
+QString WriteDragFile(IconOfFile& icon)
+{
+    // Removed when the program ends, as a drop target may read the file long after the drag;
+    // in the session's runtime folder, which logging out empties should the program not end well.
+    static QTemporaryDir folder([] {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        return (runtime.isEmpty() ? QDir::tempPath() : runtime) + QStringLiteral("/zor-drag-XXXXXX");
+    }());
+    static int drags = 0;
+    if (!folder.isValid())
+        return {};
+    const QByteArray bytes = GroupBytes(icon);
+    if (bytes.isEmpty())
+        return {};
+    // A folder a drag, so two icons with one name never meet.
+    const QString dir = folder.filePath(QString::number(++drags));
+    if (!QDir().mkpath(dir))
+        return {};
+    const QString path = dir + QLatin1Char('/') + SaveName(icon) + QStringLiteral(".ico");
+    return WriteWhole(path, bytes).isEmpty() ? path : QString();
+}
+
+} // namespace zor::IconExport

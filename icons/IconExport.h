@@ -1,0 +1,91 @@
+#pragma once
+// Getting icons out of their files: a group as an .ico file, one image as PNG, files that
+// are written whole or not at all, and every icon of a source into one folder.
+#include "platform/iconsource/IconSource.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zor {
+
+// One icon of a file, as the commands take it: the file by the name it is stored under
+// (bytes, as a name need not be UTF-8) and the group's number from 0.
+struct IconOfFile {
+    QByteArray path;
+    int index = 0;
+    bool inFolder = false;   // listed as one file of a folder: named after the file
+    std::shared_ptr<const iconsource::IconFile> file;   // read already; else read from path
+};
+
+namespace IconExport {
+
+// The file behind a stored name: mapped when the name is text, else read whole.
+std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path);
+// The bytes of a regular file, at most limit of them; empty when it is anything else.
+QByteArray ReadFileBytes(const QByteArray& path, qint64 limit);
+// The icon's file, read on first use and kept in icon.
+const iconsource::IconFile& Source(IconOfFile& icon);
+// A stored name as text, for showing.
+QString ShownPath(const QByteArray& path);
+
+// Proposed names without extension: "<file's base name>_<number>", or the file's base name
+// for a folder's file; and the names of an export: "<number>", or the file's base name.
+QString SaveName(const IconOfFile& icon);
+QString ExportName(const IconOfFile& icon);
+
+// The whole group as stored, as an .ico file; empty when the group cannot be read.
+QByteArray GroupBytes(IconOfFile& icon);
+// The sizes the group holds, each once, largest first.
+std::vector<QSize> GroupSizes(IconOfFile& icon);
+// The group's picture at a size (its own image of that size when it has one).
+QImage ImageAt(IconOfFile& icon, QSize size);
+QImage LargestImage(IconOfFile& icon);
+QByteArray PngBytes(const QImage& image);
+
+// What one stored image is, read from its own header.
+struct EntryFacts {
+    QSize size;
+    int depth = 0;     // bits per pixel
+    bool png = false;
+    qsizetype bytes = 0;
+};
+EntryFacts Describe(const iconsource::GroupEntry& entry);
+
+// Writes bytes to path through a temporary file in the same folder that is renamed at the
+// end, so the file is whole or not there. Returns the reason when it fails, else empty.
+QString WriteWhole(const QString& path, const QByteArray& bytes);
+
+// Every icon into one folder: ExportName + ".ico", or ExportName + "-SIZE.png". Names that
+// two icons share get "~2", "~3", ... The first existing target is reported to onExisting
+// before anything is written, and its answer holds for every existing target.
+enum class Format { Ico, Png };
+enum class Existing { OverwriteAll, SkipAll, Cancel };
+struct SaveAllRequest {
+    QString folder;
+    Format format = Format::Ico;
+    int pngSize = 32;
+    std::function<Existing(const QString& file)> onExisting;   // unset: skip
+    std::function<bool(int done, int total)> onProgress;       // false: stop
+};
+struct SaveAllResult {
+    int written = 0;
+    int skipped = 0;       // existing files left alone
+    int unreadable = 0;    // icons whose images cannot be read
+    bool cancelled = false;   // at the question, before anything was written
+    bool stopped = false;     // by onProgress
+    QString failedFile;       // the file that could not be written; nothing after it was
+    QString error;
+};
+QString ExportFileName(const QString& name, Format format, int pngSize);
+SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& request);
+
+// The group as an .ico file in a private temporary folder that lasts as long as the program,
+// named as the save dialog proposes; for dragging out. Empty when it cannot be written.
+QString WriteDragFile(IconOfFile& icon);
+
+} // namespace IconExport
+} // namespace zor
