@@ -57,7 +57,8 @@ QString frmAbout::BuildText(int revision) { return QStringLiteral("Build ") + QS
 frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowTitleHint);
     setWindowTitle(QStringLiteral("バージョン情報"));
     setFixedSize(500, 234);
     setFont(QFont(DialogFont, 9));

@@ -177,7 +177,9 @@ int frmOption::LauncherCodeOf(int index) { return index >= 0 && index < 4 ? Shor
 frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
 {
     setObjectName(QStringLiteral("frmOption"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    // Not resizable, no maximise or minimise button: the close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowTitleHint);
     setFixedSize(468, 389);
     setFont(QFont(DialogFont, 9));
 
@@ -463,7 +465,8 @@ bool frmOption::eventFilter(QObject* watched, QEvent* e)
                 return true;
             }
         }
-    } else if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove) {
+    } else if (e->type() == QEvent::Enter || e->type() == QEvent::MouseMove || e->type() == QEvent::FocusIn) {
+        // The keyboard's way to a button shows its description as the pointer's does.
         for (int k = 0; k < AssociationButtonCount; ++k)
             if (watched == Command1[size_t(k)])
                 Command1_MouseMove(k);

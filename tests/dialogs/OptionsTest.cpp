@@ -323,6 +323,13 @@ TEST(OptionsDialog, HoverShowsTheDescriptionAndLeavingKeepsIt)
         QApplication::sendEvent(o.Command1[3], &move);
         EXPECT_TRUE(o.Text1->toPlainText().startsWith(QStringLiteral("フォルダを開くと")));
         EXPECT_TRUE(o.Text1->toPlainText().endsWith(QStringLiteral("\n右クリックのコンテキストメニューから起動するようになります。")));
+        // A keyboard user reads the description of the button Tab reaches.
+        o.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&o));
+        o.Command1[1]->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(o.Command1[1], Qt::Key_Tab);
+        EXPECT_TRUE(o.Command1[2]->hasFocus());
+        EXPECT_TRUE(o.Text1->toPlainText().startsWith(QStringLiteral("アイコンファイルです。")));
     });
     EXPECT_TRUE(frmOption::AssociationDescription(1).contains(QStringLiteral("shell32.dll")));
     EXPECT_TRUE(frmOption::AssociationDescription(2).startsWith(QStringLiteral("アイコンファイルです。")));
