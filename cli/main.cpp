@@ -1,6 +1,7 @@
 // zor-icons: counts and exports the icons of Windows icon sources.
 
 #include "platform/iconsource/IconSource.h"
+#include "search.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,6 +79,7 @@ int exportIcons(const QString& path, const QString& dirPath, bool asIco)
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && QByteArrayView(argv[1]) == "search") return searchCommand(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
