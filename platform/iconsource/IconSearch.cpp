@@ -27,8 +27,12 @@ namespace {
 // Smaller files are read in one call; larger ones are mapped, so that only the pages
 // the reader looks at (headers and resource directories) are ever touched.
 constexpr qint64 kReadWholeBytes = 64 * 1024;
-// How many files may be read ahead of the one reported next.
-constexpr qint64 kWindow = 1024;
+// What is read first when only the icon directories are wanted.
+constexpr qint64 kHeadBytes = 4096;
+// Files are read in batches of one folder; at most kWindow batches are read ahead of the
+// one reported next (each holds its folder open).
+constexpr size_t kBatchFiles = 32;
+constexpr qint64 kWindow = 128;
 
 // ---- mapped files that shrink while they are read ----------------------------------
 
@@ -102,11 +106,44 @@ struct Mapping {
 };
 
 enum class Outcome { Read, NotAFile, Unreadable };
+// What the caller needs of a file: only its icon directories (the sizes of the images),
+// or everything, pictures included.
+enum class Need { Directories, Pictures };
 
-Outcome readSource(const QByteArray& path, const std::function<void(const IconFile&)>& use)
+// Where the directory of an ICO or CUR file ends, from its header; 0 for any other file.
+// The directory is all that tells the sizes of an icon file's images.
+qint64 icoDirectoryEnd(QByteArrayView head)
+{
+    if (head.size() < 6)
+        return 0;
+    const auto u16 = [&](int at) { return quint8(head[at]) | quint8(head[at + 1]) << 8; };
+    const int n = u16(4);
+    return u16(0) == 0 && (u16(2) == 1 || u16(2) == 2) && n > 0 ? 6 + qint64(n) * 16 : 0;
+}
+
+// Reads [from, to) of fd into bytes; false on a read error. Stops early at the end of the file.
+bool readInto(int fd, QByteArray& bytes, qint64 from, qint64 to)
+{
+    bytes.resize(to);
+    qint64 got = from;
+    while (got < to) {
+        const ssize_t n = ::pread(fd, bytes.data() + got, size_t(to - got), got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return true;
+}
+
+Outcome readSource(int folder, const char* name, Need need, const std::function<void(const IconFile&)>& use)
 {
     // Non-blocking: a FIFO put in place of the file after the walk saw it must not wait.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT ? Outcome::NotAFile : Outcome::Unreadable;
     struct stat st {};
@@ -115,23 +152,30 @@ Outcome readSource(const QByteArray& path, const std::function<void(const IconFi
         return Outcome::NotAFile;
     }
     const qint64 size = st.st_size;
-    if (size <= kReadWholeBytes) {
-        QByteArray bytes(size, Qt::Uninitialized);
-        qint64 got = 0;
-        while (got < size) {
-            const ssize_t n = ::read(fd, bytes.data() + got, size_t(size - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                ::close(fd);
-                return Outcome::Unreadable;
-            }
-            if (n == 0)
-                break;
-            got += n;
+    // For the sizes alone the first bytes often tell all: an icon file's directory, or
+    // that the file is no icon source at all. The reader knows icon files by their header
+    // and programs by "MZ"; any other file holds no icons, however large.
+    QByteArray bytes;
+    if (need == Need::Directories) {
+        if (!readInto(fd, bytes, 0, std::min(size, kHeadBytes))) {
+            ::close(fd);
+            return Outcome::Unreadable;
         }
+        const qint64 directoryEnd = icoDirectoryEnd(bytes);
+        if (size > bytes.size() && (directoryEnd > 0 || !bytes.startsWith("MZ"))) {
+            const bool read = directoryEnd <= bytes.size() || readInto(fd, bytes, bytes.size(), std::min(size, directoryEnd));
+            ::close(fd);
+            if (!read)
+                return Outcome::Unreadable;
+            use(IconFile::fromData(directoryEnd > 0 ? bytes : QByteArray()));
+            return Outcome::Read;
+        }
+    }
+    if (size <= kReadWholeBytes) {
+        const bool read = readInto(fd, bytes, bytes.size(), size);
         ::close(fd);
-        bytes.truncate(got);
+        if (!read)
+            return Outcome::Unreadable;
         use(IconFile::fromData(bytes));
         return Outcome::Read;
     }
@@ -142,9 +186,9 @@ Outcome readSource(const QByteArray& path, const std::function<void(const IconFi
     if (map.start == MAP_FAILED)
         return Outcome::Unreadable;
     installBusHandler();
-    const char* bytes = static_cast<const char*>(map.start);
-    const Guard guard(bytes, map.length);
-    use(IconFile::fromData(QByteArray::fromRawData(bytes, size)));
+    const char* mapped = static_cast<const char*>(map.start);
+    const Guard guard(mapped, map.length);
+    use(IconFile::fromData(QByteArray::fromRawData(mapped, size)));
     return Outcome::Read;
 }
 
@@ -201,7 +245,7 @@ unsigned kindOfName(QByteArrayView name)
 
 bool withIconSource(const QByteArray& path, const std::function<void(const IconFile&)>& use)
 {
-    return readSource(path, use) == Outcome::Read;
+    return readSource(AT_FDCWD, path.constData(), Need::Pictures, use) == Outcome::Read;
 }
 
 QString shownName(const QByteArray& name)
@@ -217,6 +261,14 @@ QString shownName(const QByteArray& name)
     return QString::fromLatin1(name);
 }
 
+// A listed folder, kept open while its files are read, so that they are opened by name
+// within it rather than by their whole path.
+struct OpenFolder {
+    int fd;
+    explicit OpenFolder(int f) : fd(f) {}
+    ~OpenFolder() { ::close(fd); }
+};
+
 struct IconSearch::State {
     SearchOptions options;
 
@@ -227,59 +279,80 @@ struct IconSearch::State {
     mutable std::mutex folderLock;
     QByteArray folder;
 
-    // Files to read, and what was read, by their number in the walk.
-    std::mutex lock;
-    std::condition_variable jobsWaiting;
-    std::condition_variable resultWaiting;
-    std::deque<std::pair<qint64, QByteArray>> jobs;
-    bool lastJob = false;
+    // Files to read in batches from one folder, and what was read, by batch number.
+    struct Batch {
+        qint64 number = 0;
+        std::shared_ptr<const OpenFolder> folder;
+        QByteArray folderPath;
+        std::vector<QByteArray> names;
+    };
     struct Slot {
         bool ready = false;
-        FoundFile file;
+        std::vector<FoundFile> files;
     };
+    std::mutex lock;
+    std::condition_variable batchWaiting;
+    std::condition_variable resultWaiting;
+    std::deque<Batch> batches;
+    bool lastBatch = false;
     std::vector<Slot> results = std::vector<Slot>(size_t(kWindow));
-    qint64 queued = 0;     // files handed to the readers
-    qint64 reported = 0;   // files whose result was passed on
+    qint64 queued = 0;     // batches handed to the readers
+    qint64 reported = 0;   // batches whose results were passed on
 
     void read();
+    FoundFile readFile(const Batch& batch, const QByteArray& name);
     bool wanted(const char* name) const
     {
         return (options.kinds & EveryFile) || (kindOfName(name) & options.kinds);
     }
 };
 
-// A reader thread: takes the next file, reads the sizes of its groups, files the result.
+FoundFile IconSearch::State::readFile(const Batch& batch, const QByteArray& name)
+{
+    FoundFile found;
+    const Outcome outcome = readSource(batch.folder->fd, name.constData(), Need::Directories, [&](const IconFile& file) {
+        const int n = file.count();
+        for (int i = 0; i < n && !stop; ++i) {
+            int largest = 0;
+            for (const GroupEntry& e : file.entries(i))
+                largest = std::max({largest, e.width, e.height});
+            if (largest >= options.minSize)
+                found.icons.push_back({i, largest});
+        }
+    });
+    if (outcome == Outcome::Unreadable)
+        ++unreadableFiles;
+    ++filesDone;
+    if (!found.icons.empty())
+        found.path = joined(batch.folderPath, name.constData());
+    return found;
+}
+
+// A reader thread: takes the next batch, reads the sizes of its files' groups, files the result.
 void IconSearch::State::read()
 {
     for (;;) {
-        std::pair<qint64, QByteArray> job;
+        Batch batch;
         {
             std::unique_lock hold(lock);
-            jobsWaiting.wait(hold, [&] { return stop || lastJob || !jobs.empty(); });
-            if (stop || jobs.empty())
+            batchWaiting.wait(hold, [&] { return stop || lastBatch || !batches.empty(); });
+            if (stop || batches.empty())
                 return;
-            job = std::move(jobs.front());
-            jobs.pop_front();
+            batch = std::move(batches.front());
+            batches.pop_front();
         }
-        FoundFile found;
-        found.path = job.second;
-        const Outcome outcome = readSource(job.second, [&](const IconFile& file) {
-            const int n = file.count();
-            for (int i = 0; i < n && !stop; ++i) {
-                int largest = 0;
-                for (const GroupEntry& e : file.entries(i))
-                    largest = std::max({largest, e.width, e.height});
-                if (largest >= options.minSize)
-                    found.icons.push_back({i, largest});
-            }
-        });
-        if (outcome == Outcome::Unreadable)
-            ++unreadableFiles;
-        ++filesDone;
+        std::vector<FoundFile> found;
+        for (const QByteArray& name : batch.names) {
+            if (stop)
+                break;
+            FoundFile file = readFile(batch, name);
+            if (!file.icons.empty())
+                found.push_back(std::move(file));
+        }
         {
             std::lock_guard hold(lock);
-            Slot& slot = results[size_t(job.first % kWindow)];
-            slot.file = std::move(found);
+            Slot& slot = results[size_t(batch.number % kWindow)];
+            slot.files = std::move(found);
             slot.ready = true;
         }
         resultWaiting.notify_one();
@@ -300,7 +373,7 @@ void IconSearch::cancel()
         // Taken so that no thread misses the wake-up between its test and its wait.
         std::lock_guard hold(d->lock);
     }
-    d->jobsWaiting.notify_all();
+    d->batchWaiting.notify_all();
     d->resultWaiting.notify_all();
 }
 
@@ -335,7 +408,7 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
     for (unsigned i = 0; i < threads; ++i)
         readers.emplace_back([&s] { s.read(); });
 
-    // Passes on the results that are ready in walk order; with wait, at least the next one.
+    // Passes on the results that are ready in walk order; with wait, at least the next batch's.
     auto report = [&](bool wait) {
         std::vector<FoundFile> ready;
         {
@@ -346,8 +419,8 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
                 State::Slot& slot = s.results[size_t(s.reported % kWindow)];
                 if (!slot.ready)
                     break;
-                if (!slot.file.icons.empty())
-                    ready.push_back(std::move(slot.file));
+                for (FoundFile& f : slot.files)
+                    ready.push_back(std::move(f));
                 slot = {};
                 ++s.reported;
             }
@@ -358,14 +431,15 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
             onFile(std::move(file));
         }
     };
-    auto enqueue = [&](QByteArray path) {
+    auto enqueue = [&](State::Batch&& batch) {
         while (!s.stop && s.queued - s.reported >= kWindow)
             report(true);
         {
             std::lock_guard hold(s.lock);
-            s.jobs.emplace_back(s.queued++, std::move(path));
+            batch.number = s.queued++;
+            s.batches.push_back(std::move(batch));
         }
-        s.jobsWaiting.notify_one();
+        s.batchWaiting.notify_one();
     };
 
     struct Folder {
@@ -399,12 +473,16 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
             std::lock_guard hold(s.folderLock);
             s.folder = folder.path;
         }
+        const int kept = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);   // for the readers, after the listing closes fd
         DIR* dir = fdopendir(fd);
-        if (!dir) {
-            ::close(fd);
+        if (!dir || kept < 0) {
+            dir ? closedir(dir) : ::close(fd);
+            if (kept >= 0)
+                ::close(kept);
             ++s.unreadableFolders;
             continue;
         }
+        auto open = std::make_shared<const OpenFolder>(kept);
         std::vector<QByteArray> files, folders;
         for (;;) {
             errno = 0;
@@ -440,10 +518,13 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
 
         std::sort(files.begin(), files.end());
         std::sort(folders.begin(), folders.end());
-        for (const QByteArray& name : files) {
-            if (s.stop)
-                break;
-            enqueue(joined(folder.path, name.constData()));
+        for (size_t i = 0; i < files.size() && !s.stop; i += kBatchFiles) {
+            State::Batch batch;
+            batch.folder = open;
+            batch.folderPath = folder.path;
+            batch.names.assign(std::make_move_iterator(files.begin() + i),
+                               std::make_move_iterator(files.begin() + std::min(files.size(), i + kBatchFiles)));
+            enqueue(std::move(batch));
         }
         for (auto it = folders.rbegin(); it != folders.rend(); ++it)
             pending.push_back({joined(folder.path, it->constData()), st.st_dev, -1});
@@ -455,9 +536,9 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
 
     {
         std::lock_guard hold(s.lock);
-        s.lastJob = true;
+        s.lastBatch = true;
     }
-    s.jobsWaiting.notify_all();
+    s.batchWaiting.notify_all();
     while (!s.stop && s.reported < s.queued)
         report(true);
     for (std::thread& t : readers)

@@ -78,6 +78,11 @@ protected:
             "1 ICON \"small.ico\"\n2 ICON \"two.ico\"\n3 ICON \"big.ico\"\n4 ICON \"mid.ico\"\n5 ICON \"two.ico\"\n",
             true, fx::PeKind::Dll));
         const QByteArray ne = fx::neLibrary({small, mid, big});
+        // 300 images: the directory alone is longer than a page, its largest image last.
+        QByteArray manyImages = QByteArray::fromHex("000001002c01");
+        for (int i = 0; i < 300; ++i)
+            manyImages += QByteArray::fromHex(i == 299 ? "40400000010020000000000000000000" : "10100000010020000000000000000000");
+        manyImages += QByteArray(8000, '\0');
         QByteArray junk(5000, '\0');
         for (int i = 0; i < junk.size(); ++i)
             junk[i] = char(i * 7919 % 251);
@@ -95,6 +100,7 @@ protected:
             {"sub/caf\xe9.ico", IconFiles, two},                              // Latin-1
             {"sub/deep/deeper/last.scr", Programs, pe},
             {"sub/deep/cut.ico", IconFiles, big.left(10)},
+            {"sub/deep/many.ico", IconFiles, manyImages},
             {"sub/deep/junk.dll", Programs, junk},
             {"sub/deep/empty.exe", Programs, {}},
             {"sub/deep/half.dll", Programs, pe.left(3000)},
