@@ -298,6 +298,7 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
         b->setCheckable(true);
         b->setAutoExclusive(true);
         b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);   // the keys have the context menu's entries
         return b;
     };
     cmdLarge = viewButton(QStringLiteral("cmdLarge"), QStringLiteral(":/art/tb2.png"), QStringLiteral("大きいアイコン"));
@@ -368,7 +369,7 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     layout->addLayout(listBar);
     layout->addWidget(lstResults, 1);
     layout->addWidget(lblProgress);
-    setTabOrder(txtFolder, cmdBrowse);
+    setTabOrder(txtFilter, lstResults);
 
     m_timer = new QTimer(this);
     m_timer->setInterval(TakeEveryMs);
@@ -406,8 +407,10 @@ frmSearch::~frmSearch()
         m_search->cancel();
     if (m_inbox)
         m_inbox->close();
-    if (m_thread)
+    if (m_thread) {
         m_thread->wait();
+        delete m_thread;
+    }
 }
 
 bool frmSearch::running() const
@@ -459,6 +462,7 @@ void frmSearch::cmdSearch_Click()
         showCount();
         showProgress();
         enableControls();
+        lstResults->setFocus();   // the choices are locked now; the keys go to what is found
     });
 }
 
@@ -570,11 +574,6 @@ void frmSearch::Results_Activated(int row)
     });
 }
 
-int frmSearch::chosenRow() const
-{
-    return m_menuRow;
-}
-
 void frmSearch::Results_ContextMenu(const QPoint& pos)
 {
     trap([&] {
@@ -599,7 +598,7 @@ void frmSearch::Results_ContextMenu(const QPoint& pos)
 void frmSearch::MSbig_Click()
 {
     trap([&] {
-        const QModelIndex mi = m_shown->mapToSource(m_shown->index(chosenRow(), 0));
+        const QModelIndex mi = m_shown->mapToSource(m_shown->index(m_menuRow, 0));
         if (!mi.isValid())
             return;
         const FoundFileView view(*m_model, mi.row());
@@ -610,7 +609,7 @@ void frmSearch::MSbig_Click()
 void frmSearch::MSSave_Click()
 {
     trap([&] {
-        const Found found = foundAt(chosenRow());
+        const Found found = foundAt(m_menuRow);
         if (found.index >= 0)
             saveFoundIcon(found.path, found.index);
     });
@@ -619,7 +618,7 @@ void frmSearch::MSSave_Click()
 void frmSearch::MSCopy_Click()
 {
     trap([&] {
-        const Found found = foundAt(chosenRow());
+        const Found found = foundAt(m_menuRow);
         if (found.index >= 0)
             copyFoundIcon(found.path, found.index);
     });
@@ -631,7 +630,7 @@ void frmSearch::copyFoundIcon(const QByteArray&, int) {}
 void frmSearch::MSFolder_Click()
 {
     trap([&] {
-        const Found found = foundAt(chosenRow());
+        const Found found = foundAt(m_menuRow);
         if (found.index >= 0)
             platform().shell->showItems({found.path});
     });

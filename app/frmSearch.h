@@ -93,7 +93,6 @@ private:
     void showCount();
     void enableControls();
     QString endedText() const;
-    int chosenRow() const;   // the result the menu acts on, -1 for none
 
     struct Inbox;
     std::shared_ptr<Inbox> m_inbox;
@@ -105,7 +104,7 @@ private:
     QByteArray m_searched;   // the folder of the last search
     QString m_ended;         // what the progress line says once the search is over
     bool m_cancelled = false;
-    int m_menuRow = -1;
+    int m_menuRow = -1;   // the row the context menu acts on, -1 for none
 };
 
 } // namespace zor
