@@ -24,8 +24,8 @@ namespace zor::iconsource {
 
 namespace {
 
-// Smaller files are read in one call; larger ones are mapped, so that only the pages
-// the reader looks at (headers and resource directories) are ever touched.
+// Files up to this size are read whole; larger programs are mapped, so that only the
+// pages the reader looks at (headers and resource directories) are ever touched.
 constexpr qint64 kReadWholeBytes = 64 * 1024;
 // What is read first when only the icon directories are wanted.
 constexpr qint64 kHeadBytes = 4096;

@@ -263,7 +263,10 @@ TEST_F(AppTest, MenusAndToolbarAreAsDesigned)
     E file = {{"開く(&O)...", "Ctrl+O"}, {"フォルダを開く(&D)...", "Ctrl+F"}, {"—", ""}};
     for (int i = 0; i < 8; ++i)
         file.push_back({"", ""});
-    file.insert(file.end(), {{"—", ""}, {"壁紙に設定(&W)", ""}, {"—", ""}, {"終了(&X)", "Ctrl+X"}});
+    file.insert(file.end(), {{"—", ""}, {"壁紙に設定(&W)", ""}});
+    // Added after the designed entries, with no designed key.
+    file.insert(file.end(), {{"アイコンを検索(&E)...", "Ctrl+Shift+F"}});
+    file.insert(file.end(), {{"—", ""}, {"終了(&X)", "Ctrl+X"}});
     EXPECT_EQ(entries(form->MFILE), file);
     EXPECT_EQ(entries(form->MHyouji), (E{{"大きなｱｲｺﾝ", "Ctrl+L"}, {"小さなｱｲｺﾝ", "Ctrl+S"}, {"—", ""},
                                          {"オプション(&O)...", ""}, {"関連付け(&R)...", ""}, {"便利な機能(&U)...", ""}}));
