@@ -29,7 +29,7 @@ core at once; only their icon directories are read, never the pictures.
                     icon sources by their content.
   --min-size N      List only icons that hold an image at least N pixels wide or high.
   --json            Print one JSON object a line instead:
-                    {"path": FILE, "index": N, "size": LARGEST}
+                    {"index": N, "path": FILE, "size": LARGEST}
   -h, --help        Print this help and exit.
 
 Files that cannot be read are skipped and counted on standard error; FIFOs, devices

@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -281,6 +283,23 @@ TEST_F(SearchTest, WindowAndCommandLineFindWhatTheReaderCountsInEveryFile)
         if (!row.cli.isEmpty()) {
             EXPECT_EQ(commandLine(row.cli), want);
         }
+    }
+
+    // The same icons as JSON lines, names as text.
+    {
+        QProcess p;
+        p.start(QStringLiteral(ZOR_ICONS_EXE), {"search", QFile::decodeName(root), "--recursive", "--json"});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        QStringList lines, want;
+        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                lines << QString::fromUtf8(line);
+        for (const Icon& i : expected(true, DefaultKinds, 0, lockedReadable))
+            want << QString::fromUtf8(QJsonDocument(QJsonObject{{"index", i.index}, {"path", shownName(i.path)}, {"size", i.largest}})
+                                          .toJson(QJsonDocument::Compact));
+        lines.sort();
+        want.sort();
+        EXPECT_EQ(lines, want);
     }
 
     // Names that are not UTF-8 are read by their bytes and shown decoded.
