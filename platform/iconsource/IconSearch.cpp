@@ -41,7 +41,7 @@ constexpr qint64 kWindow = 128;
 thread_local const char* volatile guardedStart = nullptr;
 thread_local volatile size_t guardedLength = 0;
 struct sigaction previousBusAction;
-uintptr_t pageMask = ~uintptr_t(4095);
+const uintptr_t pageMask = ~uintptr_t(sysconf(_SC_PAGESIZE) - 1);
 
 void onBusError(int signal, siginfo_t* info, void* context)
 {
@@ -66,7 +66,6 @@ void installBusHandler()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        pageMask = ~uintptr_t(sysconf(_SC_PAGESIZE) - 1);
         struct sigaction action {};
         action.sa_sigaction = onBusError;
         action.sa_flags = SA_SIGINFO | SA_NODEFER;
@@ -140,6 +139,56 @@ bool readInto(int fd, QByteArray& bytes, qint64 from, qint64 to)
     return true;
 }
 
+// Each reader thread maps its files side by side into one reserved stretch of address
+// space and gives them back together when it is full: taking a mapping away makes every
+// other core drop its view of it, and doing that once for many files instead of once a
+// file is what lets the threads read in parallel.
+class MappingArea {
+public:
+    ~MappingArea()
+    {
+        if (m_base != MAP_FAILED && !m_broken)
+            munmap(m_base, kAreaBytes);
+    }
+    // The file's bytes, mapped until the area is next given back; nullptr when it cannot
+    // be mapped here.
+    const char* map(int fd, qint64 size)
+    {
+        const size_t length = (size_t(size) + ~pageMask) & pageMask;
+        if (m_broken || length > kAreaBytes / 4)
+            return nullptr;
+        if (m_base == MAP_FAILED) {
+            m_base = mmap(nullptr, kAreaBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            if (m_base == MAP_FAILED)
+                return nullptr;
+        }
+        if (m_used + length > kAreaBytes && !giveBack())
+            return nullptr;
+        char* at = static_cast<char*>(m_base) + m_used;
+        if (mmap(at, size_t(size), PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
+            // A failed fixed mapping may leave a hole that others can take: the area is
+            // never used or given back again.
+            m_broken = true;
+            return nullptr;
+        }
+        m_used += length;
+        return at;
+    }
+
+private:
+    bool giveBack()
+    {
+        if (mmap(m_base, m_used, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0) == MAP_FAILED)
+            m_broken = true;
+        m_used = 0;
+        return !m_broken;
+    }
+    static constexpr size_t kAreaBytes = size_t(256) << 20;
+    void* m_base = MAP_FAILED;
+    size_t m_used = 0;
+    bool m_broken = false;
+};
+
 Outcome readSource(int folder, const char* name, Need need, const std::function<void(const IconFile&)>& use)
 {
     // Non-blocking: a FIFO put in place of the file after the walk saw it must not wait.
@@ -179,15 +228,19 @@ Outcome readSource(int folder, const char* name, Need need, const std::function<
         use(IconFile::fromData(bytes));
         return Outcome::Read;
     }
+    static thread_local MappingArea area;
     Mapping map;
-    map.length = size_t(size);
-    map.start = mmap(nullptr, map.length, PROT_READ, MAP_PRIVATE, fd, 0);
+    const char* mapped = need == Need::Directories ? area.map(fd, size) : nullptr;
+    if (!mapped) {
+        map.length = size_t(size);
+        map.start = mmap(nullptr, map.length, PROT_READ, MAP_PRIVATE, fd, 0);
+        mapped = static_cast<const char*>(map.start);
+    }
     ::close(fd);
-    if (map.start == MAP_FAILED)
+    if (mapped == MAP_FAILED)
         return Outcome::Unreadable;
     installBusHandler();
-    const char* mapped = static_cast<const char*>(map.start);
-    const Guard guard(mapped, map.length);
+    const Guard guard(mapped, size_t(size));
     use(IconFile::fromData(QByteArray::fromRawData(mapped, size)));
     return Outcome::Read;
 }
