@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/frmSearch.h"
 #include "dialogs/HelpWindow.h"
 #include "dialogs/IconCommands.h"
 #include "dialogs/frmAbout.h"
@@ -23,6 +24,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -153,6 +155,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     m_client->resize(DesignedClientSize);
     resize(DesignedClientSize.width(), DesignedClientSize.height() + menuBar()->sizeHint().height());
     Form_Resize();
+    buildSearchCommand();
 }
 
 Form1::~Form1() = default;
@@ -948,6 +951,76 @@ void Form1::MHHelp_Click()
 void Form1::ver_Click()
 {
     trap([&] { frmAbout::Open(this); });
+}
+
+// ---- searching a folder tree ------------------------------------------------------
+
+void Form1::buildSearchCommand()
+{
+    // Last of the File menu's entries, before the separator above "終了(&X)".
+    QAction* bar1 = nullptr;
+    for (QAction* a : MFILE->actions())
+        if (a->objectName() == QLatin1String("Bar1"))
+            bar1 = a;
+    MFSearch = new QAction(QStringLiteral("アイコンを検索(&E)..."), MFILE);
+    MFSearch->setObjectName(QStringLiteral("MFSearch"));
+    MFSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    MFILE->insertAction(bar1, MFSearch);
+    connect(MFSearch, &QAction::triggered, this, [this] { MFSearch_Click(); });
+}
+
+void Form1::MFSearch_Click()
+{
+    trap([&] {
+        // The folder of what is open: the folder itself, or the file's folder.
+        const QString open = Text1->currentText();
+        QString folder = QDir::homePath();
+        if (const quint8 kind = PathKind(open); kind == 2)
+            folder = QFileInfo(open).absoluteFilePath();
+        else if (kind == 1)
+            folder = QFileInfo(open).absolutePath();
+        OpenSearch(folder, false);
+    });
+}
+
+void Form1::OpenSearch(const QString& folder, bool start)
+{
+    trap([&] {
+        if (!m_search) {
+            m_search = new frmSearch(this);
+            m_search->txtFolder->setText(folder);
+            m_search->SetLarge(MHL->isChecked());
+            m_search->onOpenIcon = [this](const QString& path, int index) { ShowFoundIcon(path, index); };
+        } else if (start && !m_search->running()) {
+            m_search->txtFolder->setText(folder);
+        }
+        m_search->show();
+        m_search->raise();
+        m_search->activateWindow();
+        if (start)
+            m_search->cmdSearch_Click();
+    });
+}
+
+frmSearch* Form1::searchWindow() const
+{
+    return m_search;
+}
+
+void Form1::ShowFoundIcon(const QString& path, int index)
+{
+    trap([&] {
+        Text1->setEditText(path);
+        Text1_Click();
+        if (SourceKind == Kind::File && index >= 0 && index < ListView1->itemCount()) {
+            ListView1->selectItem(index + 1);
+            ClickedItem = index + 1;
+            ListView1->scrollTo(ListView1->currentIndex());
+        }
+        raise();
+        activateWindow();
+        ListView1->setFocus();
+    });
 }
 
 } // namespace zor

@@ -24,6 +24,7 @@ class QToolButton;
 namespace zor {
 
 class HelpWindow;
+class frmSearch;
 
 // The running program's folder, captured first thing at start-up.
 extern QString ProgramFolder;
@@ -84,6 +85,14 @@ public:
     void MFInfo_Click();
     // The icon behind list item index (1-based): its file and number.
     IconOfFile iconOfItem(int index) const;
+    // Finding icons in a folder tree, in a window of its own.
+    void MFSearch_Click();
+    // Opens (or raises) the search window on folder; start runs the search at once.
+    void OpenSearch(const QString& folder, bool start);
+    // Opens path through the path box and selects icon index (from 0) of it.
+    void ShowFoundIcon(const QString& path, int index);
+    QAction* MFSearch = nullptr;
+    frmSearch* searchWindow() const;   // none until first opened, and after it is closed
 
     // The toolbar's hover images: one of HotList(0..5); others use scheme 0.
     void setHotImageList(int scheme);
@@ -173,11 +182,13 @@ private:
     void placeRestored();
     void buildIconCommands();
     void enableIconCommands();
+    void buildSearchCommand();
 
     QWidget* m_client = nullptr;
     std::array<QToolButton*, 7> m_buttons{};
     QString m_dialogFileName;   // what the open-file dialog holds between openings
     QPointer<HelpWindow> m_help;
+    QPointer<frmSearch> m_search;
     int m_hotScheme = 0;
     QString m_listedPath;   // what the list was last filled from
     std::vector<QByteArray> m_itemPaths;   // a folder's files, item by item, as stored

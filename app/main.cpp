@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
     zor::Form1 form;
     form.Form_Load();
     form.show();
+    if (parser.isSet(QStringLiteral("search")))
+        form.OpenSearch(QFileInfo(parser.value(QStringLiteral("search"))).absoluteFilePath(), true);
     zor::scheduleScreenshot(form, parser);
     return QApplication::exec();
 }

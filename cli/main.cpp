@@ -1,6 +1,7 @@
 // zor-icons: counts, lists, exports and draws the icons of Windows icon sources.
 
 #include "platform/iconsource/IconSource.h"
+#include "search.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -56,6 +57,13 @@ Commands:
       made from the image that fits best: the one of that size, else the nearest
       larger one scaled down smoothly. Transparency is kept; a picture that is not
       square keeps its aspect, centred. For file managers' thumbnailers; needs no display.
+
+  search DIR [--recursive] [--all-files] [--min-size N] [--json]
+      Print one line per icon of every icon file, icon library, program and library in
+      DIR (and its subfolders with --recursive, or of every file told by content with
+      --all-files): the file, the icon's number and its largest size, tab-separated.
+      --min-size N lists only icons with an image at least N pixels; --json prints one
+      JSON object a line. Uses every core; fails only when DIR cannot be read.
 
 Options:
   -h, --help         Print this help and exit.
@@ -288,6 +296,9 @@ int thumbnail(int size, const QString& path, const QString& output)
 
 int main(int argc, char* argv[])
 {
+    // search has options of its own, so it reads its words itself.
+    if (argc > 1 && QByteArrayView(argv[1]) == "search")
+        return searchCommand(argc - 2, argv + 2);
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());

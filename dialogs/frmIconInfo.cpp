@@ -1,5 +1,7 @@
 #include "dialogs/frmIconInfo.h"
 
+#include "platform/FileList.h"
+
 #include "dialogs/IconCommands.h"
 #include "platform/Platform.h"
 
@@ -21,7 +23,6 @@ namespace zor {
 namespace {
 
 // The reader's own bound for files it cannot map.
-constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
 
 // A cell of the image list: the image at its own size, standing on one line with the
 // others, its facts centred below.
@@ -90,7 +91,7 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
 
     // Programs and libraries name their groups; the name belongs to group i only when the
     // names count as many groups as the reader does.
-    const auto names = iconsource::groupNames(IconExport::ReadFileBytes(m_icon.path, MaxFileBytes));
+    const auto names = iconsource::groupNames(ReadFileBytes(m_icon.path, MaxIconFileBytes));
     if (int(names.size()) == file.count() && m_icon.index < int(names.size())) {
         const iconsource::GroupName& name = names[size_t(m_icon.index)];
         lblResource = new QLabel(name.name, this);

@@ -3,7 +3,10 @@
 #include "platform/FileList.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
+#include "platform/iconsource/IconSearch.h"
 #include "platform/iconsource/IconSource.h"
+
+#include <QFile>
 
 #include <limits>
 
@@ -51,18 +54,24 @@ QPixmap BrokenIcon(int size)
 bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, ListView& list)
 {
     try {
-        const iconsource::IconFile file(path);
-        const int n = file.count();
-        // The count is a 16-bit number; a larger file cannot be listed.
-        if (n < 1 || n > std::numeric_limits<qint16>::max())
+        bool filled = false;
+        // A large file is mapped; another program cutting it short meanwhile must not end ours.
+        iconsource::withIconSource(QFile::encodeName(path), [&](const iconsource::IconFile& file) {
+            const int n = file.count();
+            // The count is a 16-bit number; a larger file cannot be listed.
+            if (n < 1 || n > std::numeric_limits<qint16>::max())
+                return;
+            large.reserve(n);
+            small.reserve(n);
+            for (int j = 0; j < n; ++j)
+                addPictures(file, j, large, small);
+            filled = true;
+        });
+        if (!filled)
             return false;
 
-        large.reserve(n);
-        small.reserve(n);
-        for (int j = 0; j < n; ++j)
-            addPictures(file, j, large, small);
-
         // Image lists first, then every item in one batch: the view lays out once.
+        const int n = large.count();
         list.setIcons(&large);
         list.setSmallIcons(&small);
         std::vector<ListItem> items;
@@ -79,8 +88,7 @@ bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, Li
 void AddFirstIcon(const QByteArray& path, ImageList& large, ImageList& small)
 {
     // Regular files only, read whole up to the reader's own bound.
-    constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
-    addPictures(iconsource::IconFile::fromData(ReadFileBytes(path, MaxFileBytes)), 0, large, small);
+    addPictures(iconsource::IconFile::fromData(ReadFileBytes(path, MaxIconFileBytes)), 0, large, small);
 }
 
 } // namespace zor::IcoGet

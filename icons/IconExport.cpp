@@ -1,5 +1,7 @@
 #include "icons/IconExport.h"
 
+#include "platform/FileList.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -21,7 +23,6 @@ namespace zor::IconExport {
 namespace {
 
 // The reader's own bound for files it cannot map.
-constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
 
 QString reason(int error)
 {
@@ -57,37 +58,9 @@ QString ShownPath(const QByteArray& path)
     return QFile::decodeName(path);
 }
 
-QByteArray ReadFileBytes(const QByteArray& path, qint64 limit)
-{
-    // Regular files only: a pipe or a device could block or never end.
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        bytes.resize(qsizetype(std::min<qint64>(st.st_size, limit)));
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return bytes;
-}
-
 std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path)
 {
-    const QString text = QFile::decodeName(path);
-    if (QFile::encodeName(text) == path)
-        return std::make_shared<const iconsource::IconFile>(text);
-    return std::make_shared<const iconsource::IconFile>(iconsource::IconFile::fromData(ReadFileBytes(path, MaxFileBytes)));
+    return std::make_shared<const iconsource::IconFile>(iconsource::IconFile::fromData(ReadFileBytes(path, MaxIconFileBytes)));
 }
 
 const iconsource::IconFile& Source(IconOfFile& icon)

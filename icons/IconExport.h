@@ -23,10 +23,9 @@ struct IconOfFile {
 
 namespace IconExport {
 
-// The file behind a stored name: mapped when the name is text, else read whole.
+// The file behind a stored name, read whole: a mapping would end the program if another
+// one cut the file short while a command reads it.
 std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path);
-// The bytes of a regular file, at most limit of them; empty when it is anything else.
-QByteArray ReadFileBytes(const QByteArray& path, qint64 limit);
 // The icon's file, read on first use and kept in icon.
 const iconsource::IconFile& Source(IconOfFile& icon);
 // A stored name as text, for showing.

@@ -1,7 +1,8 @@
 #include "platform/FileList.h"
 
+#include "platform/iconsource/IconSearch.h"
+
 #include <QFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
@@ -47,7 +48,7 @@ bool FileList::setPath(const QString& folder)
         }
         if (!regular)
             continue;
-        QString name = DecodeFileName(stored);
+        QString name = iconsource::shownName(stored);
         found.push_back({name.toLower(), {std::move(name), std::move(path)}});
     }
     ::closedir(dir);
@@ -59,23 +60,6 @@ bool FileList::setPath(const QString& folder)
     for (Keyed& k : found)
         m_entries.push_back(std::move(k.entry));
     return true;
-}
-
-QString DecodeFileName(const QByteArray& name)
-{
-    if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
-        return QString::fromLatin1(name);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(name);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder cp932("CP932", QStringDecoder::Flag::Stateless);
-    if (cp932.isValid()) {
-        text = cp932(name);
-        if (!cp932.hasError())
-            return text;
-    }
-    return QString::fromLatin1(name);
 }
 
 QByteArray ReadFileBytes(const QByteArray& path, qint64 limit)

@@ -30,11 +30,10 @@ private:
     std::vector<Entry> m_entries;
 };
 
-// A name as stored, as text: UTF-8 where it is valid, else CP932 (Japanese Windows), else Latin-1.
-QString DecodeFileName(const QByteArray& name);
-
 // The bytes of a regular file named by its stored path, at most limit of them; empty when
 // it is not a regular file or cannot be read. Never waits on a pipe or a device.
 QByteArray ReadFileBytes(const QByteArray& path, qint64 limit);
+// How much of an icon source is read when it is read whole.
+inline constexpr qint64 MaxIconFileBytes = 256 * 1024 * 1024;
 
 } // namespace zor

@@ -211,6 +211,9 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.setApplicationDescription(QStringLiteral("QEL TORMELIA VIEWER: the icons of .ico, .cur, .icl, .exe, .dll and .cpl files and of folders."));
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
     parser.addVersionOption();
+    parser.addOption({QStringLiteral("search"),
+                      QStringLiteral("Opens the search window on FOLDER and searches it for icons at once."),
+                      QStringLiteral("FOLDER")});
     const QStringList hidden[] = {{QStringLiteral("screenshot"), QStringLiteral("FILE")},
                                   {QStringLiteral("shot-view"), QStringLiteral("small")},
                                   {QStringLiteral("shot-dialog"), QStringLiteral("options|about|enlarged")},

@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -57,6 +59,41 @@ void RealShell::showProperties(const QString& path)
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     // Fire and forget: without a file manager the call simply fails on its own.
     bus.asyncCall(call, 5000);
+}
+
+namespace {
+// A file URI from a stored name: percent-encoded bytes keep names that are not UTF-8.
+QString fileUri(const QByteArray& path)
+{
+    return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
+}
+} // namespace
+
+void RealShell::showItems(const QList<QByteArray>& paths)
+{
+    if (paths.isEmpty())
+        return;
+    QStringList uris;
+    for (const QByteArray& path : paths)
+        uris << fileUri(path);
+    const QByteArray folder = paths.first().left(std::max<qsizetype>(paths.first().lastIndexOf('/'), 1));
+    auto openFolder = [folder] { QDesktopServices::openUrl(QUrl(fileUri(folder))); };
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        openFolder();
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << uris << QString();
+    // Without a file manager on the bus the call fails; then the folder opens as a document.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, openFolder] {
+        if (watcher->isError())
+            openFolder();
+        watcher->deleteLater();
+    });
 }
 
 } // namespace zor

@@ -1,6 +1,8 @@
 #pragma once
 // The desktop shell: opening documents and links with their registered programs,
-// and a file's property sheet.
+// a file's property sheet, and files shown in their folders.
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace zor {
@@ -17,6 +19,9 @@ public:
     virtual void openUrl(const QString& address) = 0;
     // Asks the file manager for the file's property sheet; nothing when none answers.
     virtual void showProperties(const QString& path) = 0;
+    // Shows the files (named by their stored bytes) in the file manager, each selected in
+    // its folder; the folder alone is opened when no file manager answers.
+    virtual void showItems(const QList<QByteArray>& paths) = 0;
 };
 
 } // namespace zor

@@ -1,0 +1,108 @@
+#pragma once
+// The search window: every icon of every icon source in a folder tree, listed while the
+// search runs on threads of its own. A found icon opens in the main window.
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPushButton;
+class QSortFilterProxyModel;
+class QThread;
+class QTimer;
+class QToolButton;
+
+namespace zor {
+
+namespace iconsource {
+class IconSearch;
+}
+class FoundIconModel;
+
+class frmSearch : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSearch(QWidget* owner);
+    ~frmSearch() override;
+
+    // Hears a found icon to open: its file's path and its number in the file.
+    std::function<void(const QString& path, int index)> onOpenIcon;
+
+    void cmdSearch_Click();   // starts a search with the choices shown
+    void cmdStop_Click();     // "中止": stops at once, keeps what was found
+    void cmdBrowse_Click();
+    void Results_Activated(int row);   // double-click or Enter on a result (proxy row)
+    void Results_ContextMenu(const QPoint& pos);
+    void MSbig_Click();       // the enlarged view over the icons found in the file
+    void MSSave_Click();
+    void MSCopy_Click();
+    void MSFolder_Click();    // the file manager at the file
+    void SetLarge(bool large);
+
+    bool running() const;
+    int foundCount() const;   // icons found by the last search, whatever the filter shows
+
+    QLineEdit* txtFolder = nullptr;
+    QPushButton* cmdBrowse = nullptr;
+    QCheckBox* chkSubFolders = nullptr;
+    QCheckBox* chkIconFiles = nullptr;
+    QCheckBox* chkLibraries = nullptr;
+    QCheckBox* chkPrograms = nullptr;
+    QCheckBox* chkAllFiles = nullptr;
+    QComboBox* cboMinSize = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdStop = nullptr;
+    QLineEdit* txtFilter = nullptr;
+    QToolButton* cmdLarge = nullptr;
+    QToolButton* cmdSmall = nullptr;
+    QListView* lstResults = nullptr;
+    QLabel* lblProgress = nullptr;
+    QMenu* pop = nullptr;
+    QAction* MSbig = nullptr;
+    QAction* MSSave = nullptr;
+    QAction* MSCopy = nullptr;
+    QAction* MSFolder = nullptr;
+    QAction* MSLarge = nullptr;
+    QAction* MSSmall = nullptr;
+
+    // The found icon behind a row of the list as shown, in the file's stored name.
+    struct Found {
+        QByteArray path;
+        int index = -1;
+    };
+    Found foundAt(int row) const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    // Until the main window's save and copy commands can be shared, these do nothing.
+
+    void takeFound();   // moves what the search found into the list
+    void searchEnded();
+    void showProgress();
+    void showCount();
+    void enableControls();
+    QString endedText() const;
+
+    struct Inbox;
+    std::shared_ptr<Inbox> m_inbox;
+    std::shared_ptr<iconsource::IconSearch> m_search;
+    QThread* m_thread = nullptr;
+    QTimer* m_timer = nullptr;
+    FoundIconModel* m_model = nullptr;
+    QSortFilterProxyModel* m_shown = nullptr;
+    QByteArray m_searched;   // the folder of the last search
+    QString m_ended;         // what the progress line says once the search is over
+    bool m_cancelled = false;
+    int m_menuRow = -1;   // the row the context menu acts on, -1 for none
+};
+
+} // namespace zor

@@ -1,0 +1,440 @@
+// The search window and `zor-icons search` over one generated folder tree.
+#include "AppFixture.h"
+
+#include "app/frmSearch.h"
+#include "platform/iconsource/IconSearch.h"
+#include "platform/iconsource/IconSource.h"
+#include "viewer/Form2.h"
+#include "IconFixtures.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zor;
+using namespace zor::iconsource;
+namespace fx = zor::iconfixtures;
+
+namespace {
+
+struct Icon {
+    QByteArray path;
+    int index;
+    int largest;
+    bool operator<(const Icon& o) const { return std::tie(path, index) < std::tie(o.path, o.index); }
+    bool operator==(const Icon& o) const { return path == o.path && index == o.index && largest == o.largest; }
+};
+
+void PrintTo(const Icon& i, std::ostream* os) { *os << i.path.toStdString() << "," << i.index << " " << i.largest; }
+
+bool waitFor(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return done();
+}
+
+class SearchTest : public test::AppTest {
+protected:
+    // A file of the tree: its name as stored, what its extension makes it, and its bytes.
+    struct Planted {
+        QByteArray path;   // under the root
+        unsigned kind;     // the SearchKind the name stands for, 0 for none
+        QByteArray bytes;
+    };
+
+    void SetUp() override
+    {
+        markStartedBefore();
+        root = QFile::encodeName(dir.path()) + "/tree";
+        const QString src = dir.path() + "/src";
+        QDir().mkpath(src);
+        const QByteArray small = fx::readBytes(fx::makeIco(src, "small.ico", {{16, 32, false, 1}}));
+        const QByteArray two = fx::readBytes(fx::makeIco(src, "two.ico", {{16, 32, false, 2}, {32, 32, false, 3}}));
+        const QByteArray mid = fx::readBytes(fx::makeIco(src, "mid.ico", {{48, 32, true, 4}}));
+        const QByteArray big = fx::readBytes(fx::makeIco(src, "big.ico", {{48, 32, false, 5}, {256, 32, true, 6}}));
+        const QByteArray cursor = fx::readBytes(fx::makeIco(src, "arrow.cur", {{32, 32, false, 7}}, true));
+        const QByteArray pe = fx::readBytes(fx::makePe(src, "mixed.dll",
+            "1 ICON \"small.ico\"\n2 ICON \"two.ico\"\n3 ICON \"big.ico\"\n4 ICON \"mid.ico\"\n5 ICON \"two.ico\"\n",
+            true, fx::PeKind::Dll));
+        const QByteArray ne = fx::neLibrary({small, mid, big});
+        // 300 images: the directory alone is longer than a page, its largest image last.
+        QByteArray manyImages = QByteArray::fromHex("000001002c01");
+        for (int i = 0; i < 300; ++i)
+            manyImages += QByteArray::fromHex(i == 299 ? "40400000010020000000000000000000" : "10100000010020000000000000000000");
+        manyImages += QByteArray(8000, '\0');
+        QByteArray junk(5000, '\0');
+        for (int i = 0; i < junk.size(); ++i)
+            junk[i] = char(i * 7919 % 251);
+
+        planted = {
+            {"two.ico", IconFiles, two},
+            {"BIG.ICO", IconFiles, big},
+            {"arrow.cur", IconFiles, cursor},
+            {"lib.icl", IconLibraries, ne},
+            {"mixed.dll", Programs, pe},
+            {"icon.dat", 0, big},
+            {"notes.txt", 0, "just text\n"},
+            {"sub/prog.exe", Programs, pe},
+            {"sub/\x83\x41\x83\x43\x83\x52\x83\x93.ico", IconFiles, small},   // CP932
+            {"sub/caf\xe9.ico", IconFiles, two},                              // Latin-1
+            {"sub/deep/deeper/last.scr", Programs, pe},
+            {"sub/deep/cut.ico", IconFiles, big.left(10)},
+            {"sub/deep/many.ico", IconFiles, manyImages},
+            {"sub/deep/junk.dll", Programs, junk},
+            {"sub/deep/empty.exe", Programs, {}},
+            {"sub/deep/half.dll", Programs, pe.left(3000)},
+            {"locked/in.ico", IconFiles, two},
+        };
+        for (const Planted& p : planted)
+            plant(p.path, p.bytes);
+        // Read through links: a link to a file is that file; a loop of links, a FIFO and a
+        // device are never opened.
+        ASSERT_EQ(symlink("two.ico", (root + "/linked.ico").constData()), 0);
+        planted.push_back({"linked.ico", IconFiles, two});
+        ASSERT_EQ(symlink(".", (root + "/sub/loop").constData()), 0);
+        ASSERT_EQ(mkfifo((root + "/pipe.ico").constData(), 0644), 0);
+        ASSERT_EQ(symlink("/dev/zero", (root + "/zero.ico").constData()), 0);
+        ASSERT_EQ(chmod((root + "/locked").constData(), 0), 0);
+        lockedReadable = access((root + "/locked").constData(), R_OK) == 0;
+    }
+    void TearDown() override
+    {
+        chmod((root + "/locked").constData(), 0755);
+        // Qt cannot name these to remove them with the folder.
+        for (const Planted& p : planted)
+            if (!QByteArrayView(p.path).isValidUtf8())
+                unlink((root + "/" + p.path).constData());
+    }
+
+    void plant(const QByteArray& path, const QByteArray& bytes)
+    {
+        const QByteArray full = root + "/" + path;
+        QDir().mkpath(QFile::decodeName(full.left(full.lastIndexOf('/'))));
+        const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << full.toStdString();
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+        ::close(fd);
+    }
+
+    // What the reader says the search must find.
+    std::vector<Icon> expected(bool recursive, unsigned kinds, int minSize, bool lockedFolder) const
+    {
+        std::vector<Icon> out;
+        for (const Planted& p : planted) {
+            if ((!recursive && p.path.contains('/')) || (!lockedFolder && p.path.startsWith("locked/")))
+                continue;
+            if (!(kinds & EveryFile) && !(p.kind & kinds))
+                continue;
+            const IconFile file = IconFile::fromData(p.bytes);
+            for (int i = 0; i < file.count(); ++i) {
+                int largest = 0;
+                for (const GroupEntry& e : file.entries(i))
+                    largest = std::max({largest, e.width, e.height});
+                if (largest >= minSize)
+                    out.push_back({root + "/" + p.path, i, largest});
+            }
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    std::vector<Icon> commandLine(const QStringList& options, QByteArray* errors = nullptr, const QStringList& asUser = {})
+    {
+        QProcess p;
+        const QStringList args = QStringList{"search", QFile::decodeName(root)} + options;
+        if (asUser.isEmpty())
+            p.start(QStringLiteral(ZOR_ICONS_EXE), args);
+        else
+            p.start(asUser.first(), asUser.mid(1) + QStringList{QStringLiteral(ZOR_ICONS_EXE)} + args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        if (errors)
+            *errors = p.readAllStandardError();
+        std::vector<Icon> out;
+        for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> f = line.split('\t');
+            if (f.size() == 3)
+                out.push_back({f[0], f[1].toInt(), f[2].toInt()});
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    frmSearch* openWindow()
+    {
+        // The window opens on the folder the main window shows.
+        open(QFile::decodeName(root));
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        frmSearch* w = form->searchWindow();
+        EXPECT_NE(w, nullptr);
+        if (w) {
+            EXPECT_EQ(w->txtFolder->text(), QFile::decodeName(root));
+        }
+        return w;
+    }
+
+    void check(QCheckBox* box, bool on)
+    {
+        if (box->isChecked() != on) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Space);
+        }
+        ASSERT_EQ(box->isChecked(), on);
+    }
+
+    void search(frmSearch* w)
+    {
+        QTest::mouseClick(w->cmdSearch, Qt::LeftButton);
+        ASSERT_TRUE(waitFor([w] { return !w->running(); }));
+    }
+
+    std::vector<Icon> shown(frmSearch* w)
+    {
+        std::vector<Icon> out;
+        for (int row = 0; row < w->lstResults->model()->rowCount(); ++row) {
+            const frmSearch::Found f = w->foundAt(row);
+            out.push_back({f.path, f.index, 0});
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    QByteArray root;
+    std::vector<Planted> planted;
+    bool lockedReadable = false;
+};
+
+std::vector<Icon> withoutSizes(std::vector<Icon> icons)
+{
+    for (Icon& i : icons)
+        i.largest = 0;
+    return icons;
+}
+
+TEST_F(SearchTest, WindowAndCommandLineFindWhatTheReaderCountsInEveryFile)
+{
+    struct Row {
+        const char* name;
+        bool recursive;
+        unsigned kinds;
+        int minSize;
+        QStringList cli;   // empty: the command line has no such choice
+    };
+    const Row rows[] = {
+        {"default choices", true, DefaultKinds, 0, {"--recursive"}},
+        {"this folder only", false, DefaultKinds, 0, {"--min-size", "0"}},
+        {"icon files only", true, IconFiles, 0, {}},
+        {"libraries and programs", true, IconLibraries | Programs, 0, {}},
+        {"every file by content", true, EveryFile, 0, {"--all-files", "-r"}},
+        {"48 and larger", true, DefaultKinds, 48, {"-r", "--min-size=48"}},
+        {"256, every file", true, EveryFile, 256, {"--recursive", "--all-files", "--min-size", "256"}},
+    };
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    if (lockedReadable)
+        std::printf("[   NOTE   ] running as root: the folder without permissions can be read, so the window "
+                    "searches it; the command line checks it as an unreadable folder as another user\n");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<Icon> want = expected(row.recursive, row.kinds, row.minSize, lockedReadable);
+        ASSERT_FALSE(want.empty());
+
+        check(w->chkSubFolders, row.recursive);
+        check(w->chkAllFiles, row.kinds & EveryFile);
+        if (!(row.kinds & EveryFile)) {
+            check(w->chkIconFiles, row.kinds & IconFiles);
+            check(w->chkLibraries, row.kinds & IconLibraries);
+            check(w->chkPrograms, row.kinds & Programs);
+        }
+        w->cboMinSize->setFocus();
+        QTest::keyClick(w->cboMinSize, Qt::Key_Home);
+        while (w->cboMinSize->currentData().toInt() != row.minSize && w->cboMinSize->currentIndex() < 3)
+            QTest::keyClick(w->cboMinSize, Qt::Key_Down);
+        search(w);
+        EXPECT_EQ(w->windowTitle(), QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(want.size()));
+        EXPECT_EQ(shown(w), withoutSizes(want));
+        EXPECT_TRUE(w->lblProgress->text().startsWith("完了")) << w->lblProgress->text().toStdString();
+
+        if (!row.cli.isEmpty()) {
+            EXPECT_EQ(commandLine(row.cli), want);
+        }
+    }
+
+    // The same icons as JSON lines, names as text.
+    {
+        QProcess p;
+        p.start(QStringLiteral(ZOR_ICONS_EXE), {"search", QFile::decodeName(root), "--recursive", "--json"});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        QStringList lines, want;
+        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                lines << QString::fromUtf8(line);
+        for (const Icon& i : expected(true, DefaultKinds, 0, lockedReadable))
+            want << QString::fromUtf8(QJsonDocument(QJsonObject{{"index", i.index}, {"path", shownName(i.path)}, {"size", i.largest}})
+                                          .toJson(QJsonDocument::Compact));
+        lines.sort();
+        want.sort();
+        EXPECT_EQ(lines, want);
+    }
+
+    // Names that are not UTF-8 are read by their bytes and shown decoded.
+    check(w->chkAllFiles, false);
+    w->cboMinSize->setFocus();
+    QTest::keyClick(w->cboMinSize, Qt::Key_Home);
+    search(w);
+    QStringList labels;
+    for (int row = 0; row < w->lstResults->model()->rowCount(); ++row)
+        labels << w->lstResults->model()->index(row, 0).data().toString();
+    EXPECT_TRUE(labels.contains("アイコン.ico,0")) << labels.join(' ').toStdString();
+    EXPECT_TRUE(labels.contains("café.ico,0"));
+
+    // As another user the folder without permissions is skipped and counted, never an error.
+    if (lockedReadable && !QStandardPaths::findExecutable("setpriv").isEmpty()) {
+        ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        QByteArray errors;
+        EXPECT_EQ(commandLine({"-r"}, &errors, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}),
+                  expected(true, DefaultKinds, 0, false));
+        EXPECT_TRUE(errors.contains("0 files, 1 folders")) << errors.toStdString();
+    }
+
+    // A folder that cannot be read at all fails the command and says so in the window.
+    QProcess p;
+    p.start(QStringLiteral(ZOR_ICONS_EXE), {"search", dir.path() + "/missing"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    w->txtFolder->setText(dir.path() + "/missing");
+    search(w);
+    EXPECT_EQ(w->lblProgress->text(), "フォルダを読めません: " + dir.path() + "/missing");
+    EXPECT_EQ(w->foundCount(), 0);
+}
+
+TEST_F(SearchTest, StopEndsTheSearchAtOnceAndKeepsWhatWasFound)
+{
+    // More one-icon files than the window takes in one go: the search waits for the list.
+    const QByteArray tiny = fx::readBytes(fx::makeIco(dir.path(), "tiny.ico", {{16, 32, false, 1}}));
+    constexpr int files = 24000;
+    for (int i = 0; i < files; ++i)
+        plant(QStringLiteral("many/%1/%2.ico").arg(i % 100).arg(i).toUtf8(), tiny);
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    w->txtFolder->setText(QFile::decodeName(root) + "/many");
+
+    QTest::mouseClick(w->cmdSearch, Qt::LeftButton);
+    ASSERT_TRUE(w->running());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));   // no events: nothing is taken
+    QTest::mouseClick(w->cmdStop, Qt::LeftButton);
+    const int found = w->foundCount();
+    EXPECT_GT(found, 0);
+    EXPECT_LT(found, files);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(found));
+    EXPECT_TRUE(w->lblProgress->text().startsWith("中止しました")) << w->lblProgress->text().toStdString();
+
+    ASSERT_TRUE(waitFor([w] { return !w->running(); }, 5000));
+    EXPECT_EQ(w->foundCount(), found);
+    EXPECT_EQ(w->lstResults->model()->rowCount(), found);
+    EXPECT_TRUE(w->cmdSearch->isEnabled());
+    EXPECT_FALSE(w->cmdStop->isEnabled());
+}
+
+TEST_F(SearchTest, AFoundIconOpensInTheMainWindowAndOffersItsCommands)
+{
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    search(w);
+    const QByteArray dll = root + "/sub/deep/deeper/last.scr";
+    auto rowOf = [&](const QByteArray& path, int index) {
+        for (int row = 0; row < w->lstResults->model()->rowCount(); ++row)
+            if (w->foundAt(row).path == path && w->foundAt(row).index == index)
+                return w->lstResults->model()->index(row, 0);
+        return QModelIndex();
+    };
+    QWidget* surface = w->lstResults->viewport();
+    auto centreOf = [&](const QModelIndex& mi) {
+        w->lstResults->scrollTo(mi);
+        waitFor([&] { return w->lstResults->indexAt(w->lstResults->visualRect(mi).center()) == mi; });
+        return w->lstResults->visualRect(mi).center();
+    };
+
+    // Double-click or Enter: the file opens through the path box, the icon selected.
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(way == 0 ? "double-click" : "Enter");
+        const int index = 3 - way;
+        const QModelIndex mi = rowOf(dll, index);
+        ASSERT_TRUE(mi.isValid());
+        if (way == 0) {
+            QTest::mouseDClick(w->windowHandle(), Qt::LeftButton, {}, surface->mapTo(w, centreOf(mi)));
+        } else {
+            QTest::mouseClick(surface, Qt::LeftButton, {}, centreOf(mi));
+            QTest::keyClick(w->lstResults, Qt::Key_Return);
+        }
+        EXPECT_EQ(form->Text1->currentText(), QFile::decodeName(dll));
+        EXPECT_EQ(form->ListView1->itemCount(), 5);
+        EXPECT_EQ(form->ListView1->selectedIndex(), index + 1);
+        EXPECT_EQ(form->ClickedItem, index + 1);
+    }
+
+    // The context menu: the enlarged view over the icons of that file, and its folder.
+    QString location;
+    tp.dialogs.script = [&](QDialog& d) {
+        if (auto* view = qobject_cast<Form2*>(&d))
+            location = view->Text1->text();
+        return 0;
+    };
+    auto choose = [&](const QModelIndex& mi, QAction* entry) {
+        // Through the window, as the platform delivers it: the press and release make the context menu event.
+        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, surface->mapTo(w, centreOf(mi)));
+        ASSERT_TRUE(w->pop->isVisible());
+        QTest::mouseClick(w->pop, Qt::LeftButton, {}, w->pop->actionGeometry(entry).center());
+    };
+    choose(rowOf(dll, 2), w->MSbig);
+    EXPECT_EQ(location, QFile::decodeName(dll) + ",2");
+    choose(rowOf(dll, 2), w->MSFolder);
+    ASSERT_EQ(tp.shell.shownItems.size(), 1u);
+    EXPECT_EQ(tp.shell.shownItems[0], QList<QByteArray>{dll});
+    // Copy is the main window's: the icon's group as .ico bytes on the clipboard.
+    QGuiApplication::clipboard()->clear();
+    choose(rowOf(dll, 2), w->MSCopy);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data("image/vnd.microsoft.icon"), iconsource::IconFile(QFile::decodeName(dll)).groupAsIco(2));
+
+    // The filter keeps the icons of the files whose names hold what is typed.
+    QTest::keyClicks(w->txtFilter, "PROG");
+    std::vector<Icon> kept = shown(w);
+    std::vector<Icon> want = withoutSizes(expected(true, DefaultKinds, 0, lockedReadable));
+    want.erase(std::remove_if(want.begin(), want.end(), [](const Icon& i) { return !i.path.endsWith("/prog.exe"); }),
+               want.end());
+    EXPECT_EQ(kept, want);
+    EXPECT_EQ(w->foundCount(), int(expected(true, DefaultKinds, 0, lockedReadable).size()));
+}
+
+} // namespace
