@@ -40,27 +40,8 @@ void installPlatform()
 // Mixed sizes and depths: a handful of real icon files, copied under many names.
 QString iconFolder(int files)
 {
-    const QString folder = workDir().path() + QStringLiteral("/folder%1").arg(files);
-    if (QDir(folder).exists())
-        return folder;
-    QDir().mkpath(folder);
-    const QString src = workDir().path() + QStringLiteral("/src");
-    QDir().mkpath(src);
-    const std::vector<std::vector<fx::IcoImage>> variants = {
-        {{32, 4, false, 1}, {16, 4, false, 2}},
-        {{32, 8, false, 3}},
-        {{48, 24, false, 4}, {32, 24, false, 5}, {16, 24, false, 6}},
-        {{32, 32, false, 7}, {16, 32, false, 8}},
-        {{256, 32, true, 9}, {48, 32, false, 10}},
-        {{16, 1, false, 11}},
-    };
-    std::vector<QByteArray> bytes;
-    for (size_t v = 0; v < variants.size(); ++v)
-        bytes.push_back(fx::readBytes(fx::makeIco(src, QStringLiteral("v%1.ico").arg(v), variants[v])));
-    for (int i = 0; i < files; ++i)
-        fx::writeBytes(folder + QStringLiteral("/icon%1.ico").arg(i, 5, 10, QLatin1Char('0')),
-                       bytes[size_t(i) % bytes.size()]);
-    return folder;
+    return fx::makeIconFolder(workDir().path() + QStringLiteral("/folder%1").arg(files), files,
+                              [](int i) { return QStringLiteral("icon%1.ico").arg(i, 5, 10, QLatin1Char('0')); });
 }
 
 void openThroughThePathBox(benchmark::State& state, const QString& path)

@@ -35,30 +35,12 @@ QTemporaryDir& workDir()
 // Long, distinct names, as a real collection has them.
 QString iconFolder(int files)
 {
-    const QString folder = workDir().path() + QStringLiteral("/folder%1").arg(files);
-    if (QDir(folder).exists())
-        return folder;
-    QDir().mkpath(folder);
-    const QString src = workDir().path() + QStringLiteral("/src");
-    QDir().mkpath(src);
-    const std::vector<std::vector<fx::IcoImage>> variants = {
-        {{32, 4, false, 1}, {16, 4, false, 2}},
-        {{32, 8, false, 3}},
-        {{48, 24, false, 4}, {32, 24, false, 5}, {16, 24, false, 6}},
-        {{32, 32, false, 7}, {16, 32, false, 8}},
-        {{256, 32, true, 9}, {48, 32, false, 10}},
-        {{16, 1, false, 11}},
-    };
     const QStringList words = {QStringLiteral("access_point"), QStringLiteral("Folder Open"),
                                QStringLiteral("network-wireless-signal"), QStringLiteral("B.I.G"),
                                QStringLiteral("ごみ箱"), QStringLiteral("x")};
-    std::vector<QByteArray> bytes;
-    for (size_t v = 0; v < variants.size(); ++v)
-        bytes.push_back(fx::readBytes(fx::makeIco(src, QStringLiteral("v%1.ico").arg(v), variants[v])));
-    for (int i = 0; i < files; ++i)
-        fx::writeBytes(folder + QStringLiteral("/%1_%2.ico").arg(words[i % words.size()]).arg(i, 5, 10, QLatin1Char('0')),
-                       bytes[size_t(i) % bytes.size()]);
-    return folder;
+    return fx::makeIconFolder(workDir().path() + QStringLiteral("/folder%1").arg(files), files, [&](int i) {
+        return QStringLiteral("%1_%2.ico").arg(words[i % words.size()]).arg(i, 5, 10, QLatin1Char('0'));
+    });
 }
 
 // A settings folder that has seen a start, so no first-run dialog stops the window,

@@ -265,6 +265,29 @@ QStringList wrestoolGroups(const QString& path)
     return groups;
 }
 
+QString makeIconFolder(const QString& folder, int count, const std::function<QString(int)>& nameOf)
+{
+    if (QDir(folder).exists())
+        return folder;
+    const QString src = folder + QStringLiteral(".src");
+    QDir().mkpath(folder);
+    QDir().mkpath(src);
+    const std::vector<std::vector<IcoImage>> variants = {
+        {{32, 4, false, 1}, {16, 4, false, 2}},
+        {{32, 8, false, 3}},
+        {{48, 24, false, 4}, {32, 24, false, 5}, {16, 24, false, 6}},
+        {{32, 32, false, 7}, {16, 32, false, 8}},
+        {{256, 32, true, 9}, {48, 32, false, 10}},
+        {{16, 1, false, 11}},
+    };
+    std::vector<QByteArray> bytes;
+    for (size_t v = 0; v < variants.size(); ++v)
+        bytes.push_back(readBytes(makeIco(src, QStringLiteral("v%1.ico").arg(v), variants[v])));
+    for (int i = 0; i < count; ++i)
+        writeBytes(folder + QLatin1Char('/') + nameOf(i), bytes[size_t(i) % bytes.size()]);
+    return folder;
+}
+
 QString makeLibrary(const QString& dir, int iconCount, bool ne)
 {
     // A few distinct groups, repeated: 16 and 32 px as DIBs, 48 px as PNG in every other

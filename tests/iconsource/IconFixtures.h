@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -58,6 +59,11 @@ QStringList wrestoolGroups(const QString& path);
 // A library of iconCount groups, each with 16, 32, 48 and 256 px images, BMP and PNG mixed.
 // Written as an NE .icl (ne = true) or as a PE32 .dll into dir; returns its path.
 QString makeLibrary(const QString& dir, int iconCount, bool ne);
+
+// A folder of count icon files of mixed sizes and depths (a handful of icons copied under
+// the names nameOf(i) gives), made as folder; returns its path. Made once: an existing
+// folder is taken as it is.
+QString makeIconFolder(const QString& folder, int count, const std::function<QString(int)>& nameOf);
 
 bool writeBytes(const QString& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);
