@@ -1,6 +1,7 @@
 #include "icons/IconExport.h"
 
 #include "platform/FileList.h"
+#include "platform/iconsource/IconSearch.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -55,7 +56,8 @@ QString baseName(const QByteArray& path)
 
 QString ShownPath(const QByteArray& path)
 {
-    return QFile::decodeName(path);
+    // As the list shows the names: a name that is not UTF-8 reads as CP932.
+    return iconsource::shownName(path);
 }
 
 std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path)
