@@ -8,9 +8,12 @@
 #include "icons/IcoGet.h"
 #include "platform/Platform.h"
 #include "platform/ToolBar.h"
+#include "platform/WindowPlacement.h"
+#include "platform/iconsource/Opener.h"
 #include "platform/desktop/Shell.h"
 #include "settings/ClsZOR.h"
 #include "settings/QELREG.h"
+#include "settings/RecentEntries.h"
 #include "shell/ExeExeExe.h"
 #include "shell/Wallpaper.h"
 #include "viewer/Form2.h"
@@ -34,9 +37,6 @@
 #include <QUrl>
 #include <QWindow>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zor {
 
@@ -53,65 +53,6 @@ Message critical(const QString& text)
     m.text = text;
     m.icon = MsgIcon::Critical;
     return m;
-}
-
-// Wayland lets no program place its own windows.
-bool canPlaceWindows()
-{
-    return QGuiApplication::platformName() != QLatin1String("wayland");
-}
-
-// Where a window whose outer rectangle is `outer` goes so that its title bar
-// (`titleHeight` high) lies whole on the nearest screen: a stored place can be off
-// every screen after a monitor was unplugged.
-QPoint keepTitleBarOnScreen(const QRect& outer, int titleHeight)
-{
-    const QRect bar(outer.topLeft(), QSize(outer.width(), titleHeight));
-    QRect best;
-    qint64 bestDistance = -1;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect area = screen->availableGeometry();
-        const qint64 dx = std::max({area.left() - bar.right(), bar.left() - area.right(), 0});
-        const qint64 dy = std::max({area.top() - bar.bottom(), bar.top() - area.bottom(), 0});
-        const qint64 distance = dx * dx + dy * dy;
-        if (bestDistance < 0 || distance < bestDistance) {
-            best = area;
-            bestDistance = distance;
-        }
-    }
-    if (bestDistance < 0)
-        return outer.topLeft();
-    const int x = std::clamp(outer.x(), best.left(), std::max(best.left(), best.right() + 1 - outer.width()));
-    const int y = std::clamp(outer.y(), best.top(), std::max(best.top(), best.bottom() + 1 - titleHeight));
-    return {x, y};
-}
-
-// Runs a step once, the first time a window is exposed: by then the window manager
-// has framed it and the frame's size is known.
-class OnFirstExpose : public QObject {
-public:
-    OnFirstExpose(QWindow* window, std::function<void()> step) : QObject(window), m_step(std::move(step))
-    {
-        window->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (e->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-            watched->removeEventFilter(this);
-            deleteLater();
-            trap(m_step);
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_step;
-};
-
-// Absolute and clean, a relative path taken from the working folder: one spelling a path.
-QString cleanPath(const QString& path)
-{
-    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
 QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& keys = {})
@@ -140,13 +81,14 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
     ListView1 = new ListView(m_client);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->onItemClick = [this](int i) { ListView1_ItemClick(i); };
-    ListView1->onDblClick = [this] { ListView1_DblClick(); };
-    ListView1->onMouseUp = [this](Qt::MouseButton b, QPoint pos) { ListView1_MouseUp(b, pos); };
+    connect(ListView1, &ListView::ItemClick, this, &Form1::ListView1_ItemClick);
+    connect(ListView1, &ListView::DblClick, this, &Form1::ListView1_DblClick);
+    connect(ListView1, &ListView::MouseUp, this, &Form1::ListView1_MouseUp);
     // The keyboard's menu takes the right button's route.
-    ListView1->onContextMenu = [this](QPoint pos) { ListView1_MouseUp(Qt::RightButton, pos); };
-    ListView1->onDragOver = [this](const QMimeData* d) { return ListView1_OLEDragOver(d); };
-    ListView1->onDragDrop = [this](const QMimeData* d) { ListView1_OLEDragDrop(d); };
+    connect(ListView1, &ListView::ContextMenu, this, [this](QPoint pos) { ListView1_MouseUp(Qt::RightButton, pos); });
+    connect(ListView1, &ListView::DragOver, this,
+            [this](const QMimeData* d, bool* accept) { *accept = ListView1_OLEDragOver(d); });
+    connect(ListView1, &ListView::DragDrop, this, &Form1::ListView1_OLEDragDrop);
 
     buildMenus();
     buildIconCommands();
@@ -158,7 +100,13 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     buildSearchCommand();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The box still reports, as it loses the focus while the window goes, to handlers
+    // whose members are gone by then.
+    if (Text1)
+        disconnect(Text1, nullptr, this, nullptr);
+}
 
 void Form1::buildMenus()
 {
@@ -264,11 +212,9 @@ void Form1::buildIconCommands()
     // Enabled only while there is something to act on.
     connect(ListView1->model(), &QAbstractItemModel::modelReset, this, [this] { enableIconCommands(); });
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { enableIconCommands(); });
-    ListView1->onDragOut = [this](int index) {
-        QMimeData* data = nullptr;
-        trap([&] { data = IconCommands::DragData(iconOfItem(index)); });
-        return data;
-    };
+    connect(ListView1, &ListView::DragOut, this, [this](int index, QMimeData** data) {
+        trap([&] { *data = IconCommands::DragData(iconOfItem(index)); });
+    });
     enableIconCommands();
 }
 
@@ -290,7 +236,7 @@ IconOfFile Form1::iconOfItem(int index) const
         icon.inFolder = true;
     } else {
         // Read by the command that uses it: a file kept open could change under the list.
-        icon.path = QFile::encodeName(m_listedPath);
+        icon.path = m_listedPath;
         icon.index = index - 1;
     }
     return icon;
@@ -335,8 +281,7 @@ void Form1::MFSaveAll_Click()
             for (IconOfFile& icon : icons)
                 icon.file = file;
         }
-        const QString folder = SourceKind == Kind::Folder ? m_listedPath : QFileInfo(m_listedPath).absolutePath();
-        IconCommands::SaveAll(this, std::move(icons), folder);
+        IconCommands::SaveAll(this, std::move(icons), SourceKind == Kind::Folder ? m_listedPath : m_listedPath.folder());
     });
 }
 
@@ -410,9 +355,15 @@ void Form1::buildToolbar()
     Text1->setGeometry(36, 0, 345, 20);   // 540, 0, 5175 x 300 twips
     // No completion: a typed folder must not turn into a stored file inside it before Enter.
     Text1->setCompleter(nullptr);
-    // The combo box takes the keys for its line edit, so Enter is seen here.
+    // The combo box takes the keys for its line edit, so Enter is seen here; the line edit
+    // itself asks for the keys it would edit with, which the window's shortcuts keep.
     Text1->installEventFilter(this);
-    connect(Text1, &QComboBox::activated, this, [this](int) { Text1_Click(); });
+    Text1->lineEdit()->installEventFilter(this);
+    connect(Text1, &QComboBox::activated, this, [this](int i) {
+        // A line of the list is one of the stored entries, kept as the path it is.
+        m_boxPath = StoredPath(Text1->itemData(i).toByteArray());
+        Text1_Click();
+    });
     Text1->raise();
 
     setHotImageList(0);
@@ -446,6 +397,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* e)
             Text1_KeyDown(13);
             return true;
         }
+    } else if (Text1 && watched == Text1->lineEdit() && e->type() == QEvent::ShortcutOverride) {
+        // Ctrl+X is "終了(&X)"'s key everywhere in the window; the box still cuts with
+        // Shift+Delete and its context menu.
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_X)) {
+            e->ignore();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }
@@ -454,21 +413,24 @@ bool Form1::eventFilter(QObject* watched, QEvent* e)
 
 void Form1::SplitCommandLine()
 {
-    // Each argument is one path; at most 21 are taken; none gives one empty entry.
-    const QStringList args = platform().identity->arguments();
+    // Each argument is one path, as the bytes it came as; at most 21 are taken; none gives
+    // one empty entry.
+    const QList<QByteArray> args = platform().identity->arguments();
     for (auto& p : CommandPaths)
-        p.clear();
+        p = StoredPath();
     const int n = std::min<int>(int(args.size()), 21);
     for (int i = 0; i < n; ++i)
-        CommandPaths[i] = args[i];
+        CommandPaths[i] = StoredPath(args[i]);
     LastPathIndex = qint16(std::max(n, 1) - 1);
 }
 
-void Form1::startFurtherInstance(const QString& path)
+void Form1::startFurtherInstance(const StoredPath& path)
 {
     // After "--" a path that begins with '-' is read as a path, not an option.
-    const QStringList args = path.startsWith(QLatin1Char('-')) ? QStringList{QStringLiteral("--"), path} : QStringList{path};
-    platform().starter->start(platform().identity->executablePath(), args);
+    QList<QByteArray> args{path.bytes()};
+    if (path.bytes().startsWith('-'))
+        args.prepend("--");
+    platform().starter->start(QFile::encodeName(platform().identity->executablePath()), args);
 }
 
 void Form1::Form_Load()
@@ -476,7 +438,7 @@ void Form1::Form_Load()
     trap([&] {
         ProgramFolder = platform().identity->programFolder();
         SplitCommandLine();
-        Text1->setEditText(cleanPath(CommandPaths[0]));
+        setPathBox(CommandPaths[0].cleaned());
         for (int k = 1; k <= LastPathIndex; ++k)
             startFurtherInstance(CommandPaths[k]);
         Text1_Click();
@@ -502,12 +464,13 @@ void Form1::RestoreWindowSettings()
         ClsZOR z;
         const qint16 state = z.WindowState();
         if (state == 0) {
-            if (z.RePos() && canPlaceWindows())
-                m_restoredPos = QPoint(qRound(z.Left() / twips), qRound(z.Top() / twips));
+            std::optional<QPoint> pos;
+            std::optional<QSize> size;
+            if (z.RePos() && WindowPlacement::canPlaceWindows())
+                pos = QPoint(qRound(z.Left() / twips), qRound(z.Top() / twips));
             if (z.ReSize())
-                m_restoredSize = QSize(std::max(1, qRound(z.Width() / twips)), std::max(1, qRound(z.Height() / twips)));
-            placeRestored();
-            m_placePending = m_restoredPos || m_restoredSize;
+                size = QSize(std::max(1, qRound(z.Width() / twips)), std::max(1, qRound(z.Height() / twips)));
+            WindowPlacement::restore(*this, pos, size);
         } else if (state == 2) {
             setWindowState(windowState() | Qt::WindowMaximized);
         }
@@ -516,44 +479,6 @@ void Form1::RestoreWindowSettings()
         setHotImageList(z.ToolBarColor());
         refreshStoredEntries();
     });
-}
-
-QMargins Form1::frame() const
-{
-    // The window's own answer, refreshed at every configure: the widget's copy can
-    // still hold the empty frame of a window created before it was shown.
-    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
-}
-
-void Form1::placeRestored()
-{
-    // Stored values are outer ones; the window is placed and sized by its inside.
-    const QMargins f = frame();
-    const QRect inner = geometry();
-    const QSize outerSize = m_restoredSize.value_or(inner.size().grownBy(f));
-    const QSize innerSize = outerSize.shrunkBy(f).expandedTo(QSize(1, 1));
-    if (!m_restoredPos) {
-        resize(innerSize);
-        return;
-    }
-    const int titleHeight = f.top() > 0 ? f.top() : 24;   // a common title bar until the frame is known
-    const QPoint outerPos = keepTitleBarOnScreen(QRect(*m_restoredPos, outerSize), titleHeight);
-    if (!testAttribute(Qt::WA_WState_Created)) {
-        // Before the window exists Qt places its frame at the point given.
-        move(outerPos);
-        resize(innerSize);
-    } else {
-        setGeometry(QRect(outerPos + QPoint(f.left(), f.top()), innerSize));
-    }
-}
-
-void Form1::showEvent(QShowEvent* e)
-{
-    QMainWindow::showEvent(e);
-    if (m_placePending && windowHandle()) {
-        m_placePending = false;
-        new OnFirstExpose(windowHandle(), [this] { placeRestored(); });
-    }
 }
 
 void Form1::SaveWindowSettings()
@@ -565,10 +490,10 @@ void Form1::SaveWindowSettings()
         } else if (isMaximized()) {
             z.WindowState(2);
         } else {
-            const QRect outer = geometry().marginsAdded(frame());
+            const QRect outer = WindowPlacement::outerGeometry(*this);
             z.WindowState(0);
             // Wayland does not tell where a window is: the stored place stays.
-            if (canPlaceWindows()) {
+            if (WindowPlacement::canPlaceWindows()) {
                 z.Left(float(outer.x() * twips));
                 z.Top(float(outer.y() * twips));
             }
@@ -616,79 +541,56 @@ void Form1::refreshStoredEntries()
 {
     // The path box's list always holds the eight entries once each, line i = entry i.
     const QString text = Text1->currentText();
-    ClsZOR z;
+    const auto entries = RecentEntries::all();
     for (int h = 0; h < 8; ++h) {
-        const QString entry = z.GetRFile(qint16(h));
-        if (h < Text1->count())
-            Text1->setItemText(h, entry);
-        else
-            Text1->addItem(entry);
-        RF[size_t(h)]->setText(entry);
+        const StoredPath& entry = entries[size_t(h)];
+        if (h < Text1->count()) {
+            Text1->setItemText(h, entry.shown());
+            Text1->setItemData(h, entry.bytes());
+        } else {
+            Text1->addItem(entry.shown(), entry.bytes());
+        }
+        RF[size_t(h)]->setText(entry.shown());
     }
     while (Text1->count() > 8)
         Text1->removeItem(8);
     Text1->setEditText(text);
 }
 
-void Form1::recordRecentEntry(const QString& path)
+void Form1::setPathBox(const StoredPath& path)
 {
-    // An exact, case-sensitive comparison: names on Linux may hold "*", "?" and "[".
-    ClsZOR z;
-    for (int i = 0; i <= 3; ++i)
-        if (z.GetRFile(qint16(i)) == path)
-            return;
-    z.SetRFile(3, z.GetRFile(2));
-    z.SetRFile(2, z.GetRFile(1));
-    z.SetRFile(1, z.GetRFile(0));
-    z.SetRFile(0, path);
+    m_boxPath = path;
+    Text1->setEditText(path.shown());
+}
+
+StoredPath Form1::pathBox() const
+{
+    return StoredPath::fromEdited(Text1->currentText(), m_boxPath);
 }
 
 // ---- opening sources ------------------------------------------------------------
 
-quint8 Form1::PathKind(const QString& path)
-{
-    if (path.isEmpty())
-        return 0;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return 0;
-    return S_ISDIR(st.st_mode) ? 2 : 1;
-}
-
-bool Form1::CanOpenFile(const QString& path)
-{
-    // Only regular files: reading a pipe or a device could block or never end.
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
-}
-
 void Form1::Text1_Click()
 {
     trap([&] {
-        // What was typed is opened, and recorded, in its one clean spelling.
-        const QString text = cleanPath(Text1->currentText());
-        if (text != Text1->currentText())
-            Text1->setEditText(text);
-        const quint8 kind = PathKind(text);
+        // What the box holds is opened, and recorded, in its one clean spelling.
+        const StoredPath path = pathBox().cleaned();
+        if (path.shown() != Text1->currentText() || !(path == m_boxPath))
+            setPathBox(path);
+        const quint8 kind = iconsource::pathKind(path.bytes());
         if (kind == 1) {
-            if (!CanOpenFile(text))
+            if (!iconsource::canOpenFile(path.bytes()))
                 return;
             FormatList();
             SourceKind = Kind::File;
-            if (IcoGet::LoadIconsOfFile(text, ImageList1, ImageList2, *ListView1)) {
+            if (IcoGet::LoadIconsOfFile(path, ImageList1, ImageList2, *ListView1)) {
                 Atoshori();
             } else {
                 platform().messages->show(this, critical(NoIconsInFile));
                 setBusy(false);
             }
         } else if (kind == 2) {
-            FFopen(text);
+            FFopen(path);
         }
     });
 }
@@ -705,7 +607,7 @@ void Form1::MFOpen_Click()
         // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
         if (const auto chosen = platform().files->openFile(this, IconFileFilter))
             m_dialogFileName = *chosen;
-        Text1->setEditText(cleanPath(m_dialogFileName));
+        setPathBox(StoredPath::fromText(m_dialogFileName).cleaned());
         Text1_Click();
     });
 }
@@ -713,7 +615,7 @@ void Form1::MFOpen_Click()
 void Form1::MFFoldOpen_Click()
 {
     trap([&] {
-        Text1->setEditText(cleanPath(platform().files->browseFolder(this, QStringLiteral("フォルダを開く"))));
+        setPathBox(StoredPath::fromText(platform().files->browseFolder(this, QStringLiteral("フォルダを開く"))).cleaned());
         Text1_Click();
     });
 }
@@ -721,7 +623,7 @@ void Form1::MFFoldOpen_Click()
 void Form1::RF_Click(int index)
 {
     trap([&] {
-        Text1->setEditText(ClsZOR().GetRFile(qint16(index)));
+        setPathBox(RecentEntries::entry(index));
         Text1_Click();
     });
 }
@@ -734,23 +636,23 @@ bool Form1::ListView1_OLEDragOver(const QMimeData* data) const
 void Form1::ListView1_OLEDragDrop(const QMimeData* data)
 {
     trap([&] {
-        QStringList paths;
+        std::vector<StoredPath> paths;
         if (data && data->hasUrls())
             for (const QUrl& url : data->urls())
-                if (url.isLocalFile())
-                    paths << url.toLocalFile();
-        if (paths.isEmpty()) {
+                if (StoredPath path = StoredPath::fromUrl(url); !path.isEmpty())
+                    paths.push_back(std::move(path));
+        if (paths.empty()) {
             platform().messages->show(this, critical(NoIconsInFile));
             return;
         }
-        for (int i = 1; i < paths.size(); ++i)
+        for (size_t i = 1; i < paths.size(); ++i)
             startFurtherInstance(paths[i]);
-        Text1->setEditText(cleanPath(paths[0]));
+        setPathBox(paths[0].cleaned());
         Text1_Click();
     });
 }
 
-void Form1::FFopen(const QString& path)
+void Form1::FFopen(const StoredPath& path)
 {
     bool listed = false;
     trap([&] {
@@ -772,9 +674,9 @@ void Form1::FFopen(const QString& path)
         items.reserve(size_t(count));
         for (int i = 0; i < count; ++i) {
             // Read through the name the folder stores; the list shows it decoded.
-            IcoGet::AddFirstIcon(File1.rawPath(i), ImageList1, ImageList2);
+            IcoGet::AddFirstIcon(File1.path(i), ImageList1, ImageList2);
             items.push_back({File1.list(i), i + 1, i + 1});
-            m_itemPaths.push_back(File1.rawPath(i));
+            m_itemPaths.push_back(File1.path(i));
         }
         ListView1->setIcons(&ImageList1);
         ListView1->setSmallIcons(&ImageList2);
@@ -812,7 +714,7 @@ void Form1::FormatList()
         ImageList1.setPixelRatio(ListView1->devicePixelRatioF());
         ImageList2.setPixelRatio(ListView1->devicePixelRatioF());
         ClickedItem = 0;
-        m_listedPath = Text1->currentText();
+        m_listedPath = pathBox();
         m_itemPaths.clear();
         setBusy(true);
     });
@@ -825,10 +727,10 @@ void Form1::Atoshori()
         setWindowTitle(QStringLiteral("QEL Tormelia Viewer - [アイコン数：%1]").arg(ListView1->itemCount()));
         if (ListView1->selectedIndex() != 0)
             ListView1->deselect();
-        const QString t = Text1->currentText();
-        recordRecentEntry(t);
+        const StoredPath t = pathBox();
+        RecentEntries::record(t);
         refreshStoredEntries();
-        Text1->setEditText(t);
+        setPathBox(t);
     });
 }
 
@@ -973,26 +875,26 @@ void Form1::MFSearch_Click()
 {
     trap([&] {
         // The folder of what is open: the folder itself, or the file's folder.
-        const QString open = Text1->currentText();
-        QString folder = QDir::homePath();
-        if (const quint8 kind = PathKind(open); kind == 2)
-            folder = QFileInfo(open).absoluteFilePath();
+        const StoredPath open = pathBox().cleaned();
+        StoredPath folder = StoredPath::fromText(QDir::homePath());
+        if (const quint8 kind = iconsource::pathKind(open.bytes()); kind == 2)
+            folder = open;
         else if (kind == 1)
-            folder = QFileInfo(open).absolutePath();
+            folder = open.folder();
         OpenSearch(folder, false);
     });
 }
 
-void Form1::OpenSearch(const QString& folder, bool start)
+void Form1::OpenSearch(const StoredPath& folder, bool start)
 {
     trap([&] {
         if (!m_search) {
             m_search = new frmSearch(this);
-            m_search->txtFolder->setText(folder);
+            m_search->setFolder(folder);
             m_search->SetLarge(MHL->isChecked());
-            m_search->onOpenIcon = [this](const QString& path, int index) { ShowFoundIcon(path, index); };
+            connect(m_search, &frmSearch::OpenIcon, this, &Form1::ShowFoundIcon);
         } else if (start && !m_search->running()) {
-            m_search->txtFolder->setText(folder);
+            m_search->setFolder(folder);
         }
         m_search->show();
         m_search->raise();
@@ -1007,10 +909,10 @@ frmSearch* Form1::searchWindow() const
     return m_search;
 }
 
-void Form1::ShowFoundIcon(const QString& path, int index)
+void Form1::ShowFoundIcon(const StoredPath& path, int index)
 {
     trap([&] {
-        Text1->setEditText(path);
+        setPathBox(path);
         Text1_Click();
         if (SourceKind == Kind::File && index >= 0 && index < ListView1->itemCount()) {
             ListView1->selectItem(index + 1);

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: start-up, the path box, the icon list and its view modes, shutdown.
-#include "platform/FileList.h"
 #include "icons/IconExport.h"
+#include "platform/FileList.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
 #include "viewer/EnlargedViewSource.h"
@@ -51,9 +51,12 @@ public:
     void RF_Click(int index);
     bool ListView1_OLEDragOver(const QMimeData* data) const;
     void ListView1_OLEDragDrop(const QMimeData* data);
-    void FFopen(const QString& path);
-    static quint8 PathKind(const QString& path);
-    static bool CanOpenFile(const QString& path);
+    void FFopen(const StoredPath& path);
+
+    // The path box: its text shows a path; the path itself is kept beside it, so that a
+    // name that is not UTF-8 opens as it is stored. A typed text is a path of its own.
+    void setPathBox(const StoredPath& path);
+    StoredPath pathBox() const;
 
     // The icon list and its view modes.
     void FormatList();
@@ -88,9 +91,9 @@ public:
     // Finding icons in a folder tree, in a window of its own.
     void MFSearch_Click();
     // Opens (or raises) the search window on folder; start runs the search at once.
-    void OpenSearch(const QString& folder, bool start);
+    void OpenSearch(const StoredPath& folder, bool start);
     // Opens path through the path box and selects icon index (from 0) of it.
-    void ShowFoundIcon(const QString& path, int index);
+    void ShowFoundIcon(const StoredPath& path, int index);
     QAction* MFSearch = nullptr;
     frmSearch* searchWindow() const;   // none until first opened, and after it is closed
 
@@ -157,7 +160,7 @@ public:
 
     FileList File1{QStringLiteral("*.ico;*.cur;*.icl")};   // the folder scan's hidden file list
 
-    QString CommandPaths[21];
+    StoredPath CommandPaths[21];
     qint16 LastPathIndex = 0;
 
     QWidget* client() const { return m_client; }
@@ -167,19 +170,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildMenus();
     void buildToolbar();
     void refreshStoredEntries();
-    void recordRecentEntry(const QString& path);
-    void startFurtherInstance(const QString& path);
+    void startFurtherInstance(const StoredPath& path);
     void setBusy(bool busy);
     void openOptions(int tab);
-    QMargins frame() const;
-    void placeRestored();
     void buildIconCommands();
     void enableIconCommands();
     void buildSearchCommand();
@@ -190,13 +189,10 @@ private:
     QPointer<HelpWindow> m_help;
     QPointer<frmSearch> m_search;
     int m_hotScheme = 0;
-    QString m_listedPath;   // what the list was last filled from
-    std::vector<QByteArray> m_itemPaths;   // a folder's files, item by item, as stored
+    StoredPath m_boxPath;      // what the path box's text shows
+    StoredPath m_listedPath;   // what the list was last filled from
+    std::vector<StoredPath> m_itemPaths;   // a folder's files, item by item
     bool m_saved = false;
-    // The stored outer place and size in pixels, applied again once the frame is known.
-    std::optional<QPoint> m_restoredPos;
-    std::optional<QSize> m_restoredSize;
-    bool m_placePending = false;
 };
 
 } // namespace zor

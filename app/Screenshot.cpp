@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QFile>
 #include <QTimer>
 #include <QWindow>
 
@@ -29,7 +30,8 @@ void grabTo(QWidget* w, const QString& file)
 
 void scheduleScreenshot(Form1& form, const QCommandLineParser& options)
 {
-    auto option = [&options](const char* name) { return options.value(QLatin1String(name)); };
+    // The words were read byte for byte; a file name goes back to text as the locale has it.
+    auto option = [&options](const char* name) { return QFile::decodeName(options.value(QLatin1String(name)).toLatin1()); };
     const QString file = option("screenshot");
     if (file.isEmpty())
         return;

@@ -415,6 +415,12 @@ frmSearch::~frmSearch()
     }
 }
 
+void frmSearch::setFolder(const StoredPath& folder)
+{
+    m_folder = folder;
+    txtFolder->setText(folder.shown());
+}
+
 bool frmSearch::running() const
 {
     return m_thread != nullptr;
@@ -434,7 +440,7 @@ void frmSearch::cmdSearch_Click()
         const QString folder = txtFolder->text().trimmed();
         if (folder.isEmpty())
             return;
-        options.root = QFile::encodeName(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+        options.root = StoredPath::fromEdited(folder, m_folder).cleaned().bytes();
         options.recursive = chkSubFolders->isChecked();
         if (chkAllFiles->isChecked())
             options.kinds = EveryFile;
@@ -554,7 +560,7 @@ void frmSearch::cmdBrowse_Click()
     trap([&] {
         const QString folder = platform().files->browseFolder(this, QStringLiteral("フォルダを開く"));
         if (!folder.isEmpty())
-            txtFolder->setText(folder);
+            setFolder(StoredPath::fromText(folder));
     });
 }
 
@@ -571,8 +577,8 @@ void frmSearch::Results_Activated(int row)
 {
     trap([&] {
         const Found found = foundAt(row);
-        if (found.index >= 0 && onOpenIcon)
-            onOpenIcon(shownName(found.path), found.index);
+        if (found.index >= 0)
+            Q_EMIT OpenIcon(StoredPath(found.path), found.index);
     });
 }
 

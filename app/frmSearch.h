@@ -1,6 +1,8 @@
 #pragma once
 // The search window: every icon of every icon source in a folder tree, listed while the
 // search runs on threads of its own. A found icon opens in the main window.
+#include "platform/iconsource/StoredPath.h"
+
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -31,8 +33,8 @@ public:
     explicit frmSearch(QWidget* owner);
     ~frmSearch() override;
 
-    // Hears a found icon to open: its file's path and its number in the file.
-    std::function<void(const QString& path, int index)> onOpenIcon;
+    // The folder the next search looks in.
+    void setFolder(const StoredPath& folder);
 
     void cmdSearch_Click();   // starts a search with the choices shown
     void cmdStop_Click();     // "中止": stops at once, keeps what was found
@@ -78,6 +80,10 @@ public:
     };
     Found foundAt(int row) const;
 
+Q_SIGNALS:
+    // A found icon to open: its file and its number in the file.
+    void OpenIcon(const zor::StoredPath& path, int index);
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -99,6 +105,7 @@ private:
     QTimer* m_timer = nullptr;
     FoundIconModel* m_model = nullptr;
     QSortFilterProxyModel* m_shown = nullptr;
+    StoredPath m_folder;     // what the folder box shows
     QByteArray m_searched;   // the folder of the last search
     QString m_ended;         // what the progress line says once the search is over
     bool m_cancelled = false;

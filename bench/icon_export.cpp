@@ -46,7 +46,7 @@ void saveAll(benchmark::State& state, IconExport::Format format)
         for (int i = 0; i < int(icons.size()); ++i)
             icons[size_t(i)].index = i;
         IconExport::SaveAllRequest request;
-        request.folder = folder;
+        request.folder = zor::StoredPath::fromText(folder);
         request.format = format;
         const auto result = IconExport::SaveAll(std::move(icons), request);
 

@@ -3,6 +3,9 @@
 
 #include "IconFixtures.h"
 #include "IconSource.h"
+#include "Opener.h"
+
+#include <QFile>
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -40,7 +43,7 @@ void loadLikeTheViewer(benchmark::State& state, bool ne)
         return;
     }
     for (auto _ : state) {
-        const IconFile file(path);
+        const IconFile file = *openIconFile(QFile::encodeName(path));
         const int n = file.count();
         std::vector<QPixmap> large, small;
         large.reserve(size_t(n));

@@ -1,28 +1,27 @@
 // zor-icons: counts, lists, exports and draws the icons of Windows icon sources.
 
-#include "platform/iconsource/IconSource.h"
+#include "Output.h"
+#include "platform/iconsource/Opener.h"
+#include "platform/iconsource/WholeFile.h"
 #include "search.h"
 
+#include <QBuffer>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 
 using namespace zor::iconsource;
+using namespace cli;
 
 namespace {
-
-constexpr int kSuccess = 0;
-constexpr int kFileFailed = 1;
-constexpr int kUsageError = 2;
 
 const char* const kHelp = R"(Usage: zor-icons COMMAND [OPTION]... FILE...
 
@@ -42,6 +41,8 @@ Commands:
       --json prints a JSON array instead, one object per file that could be read:
       {"file": FILE, "icons": [{"index": N, "images": [{"width": W, "height": H,
       "depth": BITS, "format": "BMP"|"PNG", "bytes": SIZE}, ...]}, ...]}
+      A FILE whose name is not UTF-8 also gets "file_bytes": the name's bytes in base64.
+      When a file gives no icons, the reason goes to standard error.
 
   export [--format png|ico] FILE... DIR
       Write every icon of the files into the folder DIR, made when needed:
@@ -73,64 +74,64 @@ Options:
   -s, --size SIZE    (thumbnail) The picture's side in pixels, 1 to 256.
 
 Exit status: 0 success; 1 a file could not be read or written, holds no icons to
-export or draw; 2 wrong usage. Errors go to standard error.
+export or draw, or the output could not be written; 2 wrong usage. Errors go to
+standard error.
 )";
 
-void report(const QString& message)
+// Arguments as bytes: each byte read as a Latin-1 character, so that the parser sees the
+// (ASCII) options and every path comes back exactly as the user gave it.
+QStringList argumentsOf(int argc, char* argv[])
 {
-    std::fprintf(stderr, "zor-icons: %s\n", message.toLocal8Bit().constData());
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLatin1(argv[i]);
+    return args;
+}
+
+QByteArray bytesOf(const QString& argument)
+{
+    return argument.toLatin1();
 }
 
 int usageError(const QString& message)
 {
-    report(message);
+    report(message.toLatin1());
     std::fprintf(stderr, "Try 'zor-icons --help'.\n");
     return kUsageError;
 }
 
-// A path as the user gave it, byte for byte.
-QByteArray shown(const QString& path)
+// The file as an icon source, or nothing with the reason reported.
+std::optional<IconFile> openOrReport(const QByteArray& path)
 {
-    return QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
+        report(path + ": " + (errno == ENOENT ? QByteArray("no such file") : reason(errno)));
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        report(path + ": is a folder");
+        return std::nullopt;
+    }
+    Outcome outcome = Outcome::Read;
+    errno = 0;
+    auto file = openIconFile(path, &outcome);
+    if (!file)
+        report(path + ": " + (outcome == Outcome::NotAFile ? QByteArray("not a regular file") : reason(errno ? errno : EIO)));
+    return file;
 }
 
-// Why path cannot be read as a file, or an empty string when it can.
-QString unreadable(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("%1: no such file").arg(path);
-    if (info.isDir())
-        return QStringLiteral("%1: is a folder").arg(path);
-    if (!info.isFile())
-        return QStringLiteral("%1: not a regular file").arg(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    return {};
-}
-
-bool readable(const QString& path)
-{
-    const QString why = unreadable(path);
-    if (!why.isEmpty())
-        report(why);
-    return why.isEmpty();
-}
-
-int count(const QStringList& files)
+int count(const QList<QByteArray>& files)
 {
     int result = kSuccess;
-    for (const QString& path : files) {
-        if (!readable(path)) {
+    for (const QByteArray& path : files) {
+        const auto file = openOrReport(path);
+        if (!file) {
             result = kFileFailed;
             continue;
         }
-        const int n = IconFile(path).count();
-        if (files.size() == 1)
-            std::printf("%d\n", n);
-        else
-            std::printf("%s\t%d\n", shown(path).constData(), n);
+        const QByteArray n = QByteArray::number(file->count());
+        if (!putLine(files.size() == 1 ? n : path + '\t' + n))
+            break;
     }
     return result;
 }
@@ -142,151 +143,179 @@ QString formatOf(const GroupEntry& entry)
     return isPngEntry(entry) ? QStringLiteral("PNG") : QStringLiteral("BMP");
 }
 
-int list(const QStringList& files, bool json)
+// One JSON value a line, so that nothing of a large file is held while it is printed.
+QByteArray json(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+int list(const QList<QByteArray>& files, bool asJson)
 {
     int result = kSuccess;
-    QJsonArray all;
-    for (const QString& path : files) {
-        if (!readable(path)) {
+    bool first = true;
+    if (asJson && !put("["))
+        return result;
+    for (const QByteArray& path : files) {
+        const auto opened = openOrReport(path);
+        if (!opened) {
             result = kFileFailed;
             continue;
         }
-        const IconFile file(path);
-        QJsonArray icons;
-        if (!json)
-            std::printf("%s: %d %s\n", shown(path).constData(), file.count(), file.count() == 1 ? "icon" : "icons");
-        for (int k = 0; k < file.count(); ++k) {
+        const IconFile& file = *opened;
+        if (const EmptyReason why = file.whyEmpty(); why.kind != EmptyReason::None)
+            report(path + ": " + why.text().toUtf8());
+        bool written = true;
+        if (asJson) {
+            QJsonObject head;
+            addName(head, "file", "file_bytes", path);
+            QByteArray open = json(head);
+            open.chop(1);   // the object goes on with its icons
+            written = put(first ? "\n" : ",\n") && put(open) && put(",\"icons\":[");
+            first = false;
+        } else {
+            written = putLine(path + ": " + QByteArray::number(file.count()) + (file.count() == 1 ? " icon" : " icons"));
+        }
+        for (int k = 0; k < file.count() && written; ++k) {
             const auto entries = file.entries(k);
             QJsonArray images;
-            if (!json)
-                std::printf("  icon %d: %d %s\n", k, int(entries.size()), entries.size() == 1 ? "image" : "images");
+            if (!asJson)
+                written = put(QStringLiteral("  icon %1: %2 %3\n").arg(k).arg(entries.size())
+                                  .arg(entries.size() == 1 ? "image" : "images").toUtf8());
             for (const GroupEntry& e : entries) {
                 const QSize size = entrySize(e);
-                if (json) {
+                if (asJson) {
                     images.append(QJsonObject{{"width", size.width()}, {"height", size.height()},
                                               {"depth", entryDepth(e)}, {"format", formatOf(e)},
                                               {"bytes", e.data.size()}});
-                } else {
-                    std::printf("    %4d x %-4d %2d-bit %-4s %lld bytes\n", size.width(), size.height(),
-                                entryDepth(e), qPrintable(formatOf(e)), qlonglong(e.data.size()));
+                } else if (written) {
+                    char line[128];
+                    std::snprintf(line, sizeof line, "    %4d x %-4d %2d-bit %-4s %lld bytes\n", size.width(),
+                                  size.height(), entryDepth(e), qPrintable(formatOf(e)), qlonglong(e.data.size()));
+                    written = put(line);
                 }
             }
-            if (json)
-                icons.append(QJsonObject{{"index", k}, {"images", images}});
+            if (asJson)
+                written = put(k > 0 ? "," : "") && put(json(QJsonObject{{"index", k}, {"images", images}}));
         }
-        if (json)
-            all.append(QJsonObject{{"file", path}, {"icons", icons}});
+        if (asJson && written)
+            written = put("]}");
+        if (!written)
+            return result;
     }
-    if (json)
-        std::fputs(QJsonDocument(all).toJson(QJsonDocument::Indented).constData(), stdout);
+    if (asJson)
+        put("\n]\n");
     return result;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
+QByteArray pngBytes(const QImage& image)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        bytes.clear();
+    return bytes;
 }
 
 // Writes the icons of one file into dirPath (made for the first icon there is to write);
-// false when the file cannot be read, holds no icons or nothing could be written.
-bool exportIcons(const QString& path, const QString& dirPath, bool asIco, int& written)
+// false when the file cannot be read, holds no icons or a file could not be written.
+bool exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asIco, int& written)
 {
     written = 0;
-    if (!readable(path))
+    const auto opened = openOrReport(path);
+    if (!opened)
         return false;
-    const IconFile source(path);
+    const IconFile& source = *opened;
     const int n = source.count();
     if (n == 0) {
-        report(QStringLiteral("%1 holds no icons (not an icon file, icon library or program)").arg(path));
+        report(path + " holds no icons: " + source.whyEmpty().text().toUtf8());
         return false;
     }
-    const QDir dir(dirPath);
+    bool madeFolder = false;
     for (int k = 0; k < n; ++k) {
-        QList<std::pair<QString, QByteArray>> files;
-        QList<std::pair<QString, QImage>> pictures;
+        QList<std::pair<QByteArray, QByteArray>> files;
+        const QByteArray number = QByteArray::number(k);
         if (asIco) {
             const QByteArray ico = source.groupAsIco(k);
             if (ico.isEmpty()) {
-                report(QStringLiteral("%1: icon %2: its images cannot be read").arg(path).arg(k));
+                report(path + ": icon " + number + ": its images cannot be read");
                 continue;
             }
-            files.append({QStringLiteral("%1.ico").arg(k), ico});
+            files.append({number + ".ico", ico});
         } else {
             const IconPair pair = source.extract(k);
             if (pair.large.isNull() && pair.small.isNull()) {
-                report(QStringLiteral("%1: icon %2: no image could be decoded").arg(path).arg(k));
+                report(path + ": icon " + number + ": no image could be decoded");
                 continue;
             }
             if (!pair.large.isNull())
-                pictures.append({QStringLiteral("%1-32.png").arg(k), pair.large});
+                files.append({number + "-32.png", pngBytes(pair.large)});
             if (!pair.small.isNull())
-                pictures.append({QStringLiteral("%1-16.png").arg(k), pair.small});
+                files.append({number + "-16.png", pngBytes(pair.small)});
         }
-        if (!QDir().mkpath(dirPath)) {
-            report(QStringLiteral("cannot create %1").arg(dirPath));
-            return false;
+        if (!madeFolder) {
+            if (const int error = zor::makeFolders(dirPath); error != 0) {
+                report("cannot create " + dirPath + ": " + reason(error));
+                return false;
+            }
+            madeFolder = true;
         }
-        bool ok = true;
-        for (const auto& [name, bytes] : files)
-            ok = writeFile(dir.filePath(name), bytes) && ok;
-        for (const auto& [name, image] : pictures)
-            ok = image.save(dir.filePath(name), "PNG") && ok;
-        if (!ok) {
-            report(QStringLiteral("cannot write icon %1 of %2 into %3").arg(k).arg(path, dirPath));
-            return false;
+        for (const auto& [name, bytes] : files) {
+            const QByteArray target = dirPath + '/' + name;
+            const int error = bytes.isEmpty() ? EIO : zor::writeWhole(target, bytes);
+            if (error != 0) {
+                report("cannot write " + target + ": " + reason(error));
+                return false;
+            }
         }
         ++written;
     }
     if (written == 0)
-        report(QStringLiteral("%1: no icon could be exported").arg(path));
+        report(path + ": no icon could be exported");
     return written > 0;
 }
 
-int exportFiles(const QStringList& files, const QString& dirPath, bool asIco)
+int exportFiles(const QList<QByteArray>& files, const QByteArray& dirPath, bool asIco)
 {
     int result = kSuccess;
-    QSet<QString> folders;
-    for (const QString& path : files) {
-        QString target = dirPath;
+    QSet<QByteArray> folders;
+    for (const QByteArray& path : files) {
+        QByteArray target = dirPath;
         if (files.size() > 1) {
-            const QString name = QFileInfo(path).fileName();
-            QString folder = name;
+            const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+            QByteArray folder = name;
             for (int n = 2; folders.contains(folder); ++n)
-                folder = QStringLiteral("%1~%2").arg(name).arg(n);
+                folder = name + '~' + QByteArray::number(n);
             folders.insert(folder);
-            target = QDir(dirPath).filePath(folder);
+            target = dirPath + '/' + folder;
         }
         int written = 0;
         if (!exportIcons(path, target, asIco, written))
             result = kFileFailed;
-        if (written == 0)
-            continue;
-        if (files.size() == 1)
-            std::printf("%d\n", written);
-        else
-            std::printf("%s\t%d\n", shown(path).constData(), written);
+        if (written > 0 && !putLine(files.size() == 1 ? QByteArray::number(written) : path + '\t' + QByteArray::number(written)))
+            break;
     }
     return result;
 }
 
-int thumbnail(int size, const QString& path, const QString& output)
+int thumbnail(int size, const QByteArray& path, const QByteArray& output)
 {
-    if (!readable(path))
+    const auto file = openOrReport(path);
+    if (!file)
         return kFileFailed;
-    const IconFile file(path);
-    if (file.count() == 0) {
-        report(QStringLiteral("%1 holds no icons").arg(path));
+    if (file->count() == 0) {
+        report(path + " holds no icons: " + file->whyEmpty().text().toUtf8());
         return kFileFailed;
     }
-    const QImage image = file.image(0, {size, size});
+    const QImage image = file->image(0, {size, size});
     if (image.isNull()) {
-        report(QStringLiteral("%1: its first icon cannot be decoded").arg(path));
+        report(path + ": its first icon cannot be decoded");
         return kFileFailed;
     }
-    if (!image.save(output, "PNG")) {
-        report(QStringLiteral("cannot write %1").arg(output));
-        QFile::remove(output);   // no half-written picture for the file manager to show
+    // Whole or not at all: no half-written picture for the file manager to show.
+    const QByteArray png = pngBytes(image);
+    if (const int error = png.isEmpty() ? EIO : zor::writeWhole(output, png); error != 0) {
+        report("cannot write " + output + ": " + reason(error));
         return kFileFailed;
     }
     return kSuccess;
@@ -298,33 +327,36 @@ int main(int argc, char* argv[])
 {
     // search has options of its own, so it reads its words itself.
     if (argc > 1 && QByteArrayView(argv[1]) == "search")
-        return searchCommand(argc - 2, argv + 2);
+        return finish(searchCommand(argc - 2, argv + 2));
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    const QCommandLineOption json(QStringLiteral("json"), QString());
+    const QCommandLineOption jsonOption(QStringLiteral("json"), QString());
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
     const QCommandLineOption size({QStringLiteral("s"), QStringLiteral("size")}, QString(), QStringLiteral("SIZE"));
-    parser.addOptions({help, version, json, format, size});
-    if (!parser.parse(app.arguments()))
+    parser.addOptions({help, version, jsonOption, format, size});
+    if (!parser.parse(argumentsOf(argc, argv)))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
-        std::fputs(kHelp, stdout);
-        return kSuccess;
+        put(kHelp);
+        return finish(kSuccess);
     }
     if (parser.isSet(version)) {
-        std::printf("zor-icons %s\n", ZOR_VERSION);
-        return kSuccess;
+        putLine("zor-icons " ZOR_VERSION);
+        return finish(kSuccess);
     }
 
-    QStringList args = parser.positionalArguments();
-    if (args.isEmpty())
+    QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
         return usageError(QStringLiteral("no command given"));
-    const QString command = args.takeFirst();
+    const QString command = words.takeFirst();
+    QList<QByteArray> args;
+    for (const QString& w : words)
+        args << bytesOf(w);
     // Each option belongs to one command.
     const std::pair<const QCommandLineOption*, const char*> owners[] = {
-        {&json, "list"}, {&format, "export"}, {&size, "thumbnail"}};
+        {&jsonOption, "list"}, {&format, "export"}, {&size, "thumbnail"}};
     for (const auto& [option, owner] : owners)
         if (parser.isSet(*option) && command != QLatin1String(owner))
             return usageError(QStringLiteral("--%1 belongs to %2").arg(option->names().last(), owner));
@@ -332,12 +364,12 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("count")) {
         if (args.isEmpty())
             return usageError(QStringLiteral("count takes one FILE or more"));
-        return count(args);
+        return finish(count(args));
     }
     if (command == QLatin1String("list")) {
         if (args.isEmpty())
             return usageError(QStringLiteral("list takes one FILE or more"));
-        return list(args, parser.isSet(json));
+        return finish(list(args, parser.isSet(jsonOption)));
     }
     if (command == QLatin1String("export")) {
         const QString chosen = parser.isSet(format) ? parser.value(format) : QStringLiteral("png");
@@ -345,8 +377,8 @@ int main(int argc, char* argv[])
             return usageError(QStringLiteral("unknown format %1 (png or ico)").arg(chosen));
         if (args.size() < 2)
             return usageError(QStringLiteral("export takes FILE... and DIR"));
-        const QString dir = args.takeLast();
-        return exportFiles(args, dir, chosen == QLatin1String("ico"));
+        const QByteArray dir = args.takeLast();
+        return finish(exportFiles(args, dir, chosen == QLatin1String("ico")));
     }
     if (command == QLatin1String("thumbnail")) {
         bool isNumber = false;
@@ -355,7 +387,7 @@ int main(int argc, char* argv[])
             return usageError(QStringLiteral("thumbnail needs -s SIZE, 1 to 256"));
         if (args.size() != 2)
             return usageError(QStringLiteral("thumbnail takes FILE and OUTPUT.png"));
-        return thumbnail(side, args[0], args[1]);
+        return finish(thumbnail(side, args[0], args[1]));
     }
     return usageError(QStringLiteral("unknown command %1").arg(command));
 }

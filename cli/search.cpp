@@ -2,6 +2,8 @@
 
 #include "search.h"
 
+#include "Output.h"
+
 #include "platform/iconsource/IconSearch.h"
 
 #include <QByteArray>
@@ -29,7 +31,8 @@ core at once; only their icon directories are read, never the pictures.
                     icon sources by their content.
   --min-size N      List only icons that hold an image at least N pixels wide or high.
   --json            Print one JSON object a line instead:
-                    {"index": N, "path": FILE, "size": LARGEST}
+                    {"index": N, "path": FILE, "size": LARGEST}, and where FILE
+                    is not UTF-8 also "path_bytes": its bytes in base64
   -h, --help        Print this help and exit.
 
 Files that cannot be read are skipped and counted on standard error; FIFOs, devices
@@ -62,7 +65,7 @@ int searchCommand(int argc, char* argv[])
         } else if (a == "--") {
             optionsEnd = true;
         } else if (a == "-h" || a == "--help") {
-            std::fputs(kSearchHelp, stdout);
+            cli::put(kSearchHelp);
             return 0;
         } else if (a == "-r" || a == "--recursive") {
             options.recursive = true;
@@ -92,15 +95,21 @@ int searchCommand(int argc, char* argv[])
         return usage("search needs a DIR");
 
     IconSearch search(options);
-    const bool ran = search.run([json](FoundFile&& file) {
+    const bool ran = search.run([&](FoundFile&& file) {
         for (const FoundIcon& icon : file.icons) {
+            bool written = true;
             if (json) {
-                const QJsonObject line{{"path", shownName(file.path)}, {"index", icon.index}, {"size", icon.largest}};
-                std::printf("%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
+                QJsonObject line{{"index", icon.index}, {"size", icon.largest}};
+                cli::addName(line, "path", "path_bytes", file.path);
+                written = cli::putLine(QJsonDocument(line).toJson(QJsonDocument::Compact));
             } else {
                 // The name as stored, byte for byte.
-                std::fwrite(file.path.constData(), 1, size_t(file.path.size()), stdout);
-                std::printf("\t%d\t%d\n", icon.index, icon.largest);
+                written = cli::putLine(file.path + '\t' + QByteArray::number(icon.index) + '\t'
+                                       + QByteArray::number(icon.largest));
+            }
+            if (!written) {   // nobody reads what is found: stop looking
+                search.cancel();
+                return;
             }
         }
     });

@@ -2,6 +2,7 @@
 
 #include "dialogs/frmIconInfo.h"
 #include "platform/Platform.h"
+#include "platform/iconsource/WholeFile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -48,11 +49,11 @@ void cannotWrite(QWidget* parent, const QString& file, const QString& reason, co
 
 QString sizeText(QSize s) { return QStringLiteral("%1 × %2").arg(s.width()).arg(s.height()); }
 
-QString folderOf(const IconOfFile& icon) { return QFileInfo(ShownPath(icon.path)).absolutePath(); }
+QString folderOf(const IconOfFile& icon) { return icon.path.folder().shown(); }
 
 bool write(QWidget* parent, const QString& path, const QByteArray& bytes)
 {
-    const QString error = WriteWhole(path, bytes);
+    const QString error = WriteWhole(StoredPath::fromText(path), bytes);
     if (!error.isEmpty())
         cannotWrite(parent, path, error);
     return error.isEmpty();
@@ -206,51 +207,60 @@ void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& e
     });
 }
 
-void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const QString& folder)
+void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const StoredPath& folder)
 {
     trap([&] {
         if (icons.empty())
             return;
-        SaveAllDialog dialog(parent, folder);
+        SaveAllDialog dialog(parent, folder.shown());
         if (platform().dialogs->exec(dialog) != QDialog::Accepted)
             return;
         SaveAllRequest request;
-        request.folder = QFileInfo(dialog.txtFolder->text().trimmed()).absoluteFilePath();
+        request.folder = StoredPath::fromEdited(dialog.txtFolder->text().trimmed(), folder).cleaned();
         request.format = dialog.optPng->isChecked() ? Format::Png : Format::Ico;
         request.pngSize = dialog.cboSize->currentData().toInt();
-        if (!QDir().mkpath(request.folder)) {
-            cannotWrite(parent, request.folder, QStringLiteral("フォルダを作れません。"));
+        if (const int error = makeFolders(request.folder.bytes()); error != 0) {
+            cannotWrite(parent, request.folder.shown(), QStringLiteral("フォルダを作れません。"), QStringLiteral("\n\n") + Reason(error));
             return;
         }
+        // Made only once the question before the export is answered, and put away while a
+        // later one is open: a progress dialog shows itself after a while, over any question.
+        const int total = int(icons.size());
+        std::unique_ptr<QProgressDialog> progress;
+        bool cancelled = false;
         request.onExisting = [&](const QString& file) {
+            progress.reset();
             const int answer = platform().messages->ask(
                 parent,
                 message(QStringLiteral("「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file), MsgIcon::Question),
                 {QStringLiteral("すべて上書き"), QStringLiteral("スキップ"), QStringLiteral("キャンセル")}, 1);
             return answer == 0 ? Existing::OverwriteAll : answer == 1 ? Existing::SkipAll : Existing::Cancel;
         };
-        // Shown only when the export runs longer than half a second.
-        const int total = int(icons.size());
-        QProgressDialog progress(QStringLiteral("アイコンを保存しています..."), QStringLiteral("キャンセル"), 0, total, parent);
-        progress.setObjectName(QStringLiteral("SaveAllProgress"));
-        progress.setWindowTitle(ProgramTitle);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumWidth(360);   // room for the title
-        progress.setMinimumDuration(500);
-        progress.setAutoReset(false);
         QElapsedTimer clock;
-        clock.start();
         request.onProgress = [&](int done, int) {
-            // Asking the dialog costs; a few times a second is enough.
-            if (done == 0 || done == total || clock.elapsed() >= 50) {
-                progress.setValue(done);
+            if (!progress) {
+                // Shown only when the export runs longer than half a second.
+                progress = std::make_unique<QProgressDialog>(QStringLiteral("アイコンを保存しています..."),
+                                                             QStringLiteral("キャンセル"), 0, total, parent);
+                progress->setObjectName(QStringLiteral("SaveAllProgress"));
+                progress->setWindowTitle(ProgramTitle);
+                progress->setWindowModality(Qt::WindowModal);
+                progress->setMinimumWidth(360);   // room for the title
+                progress->setMinimumDuration(500);
+                progress->setAutoReset(false);
+                progress->setValue(done);
+                QObject::connect(progress.get(), &QProgressDialog::canceled, [&] { cancelled = true; });
+                clock.start();
+            } else if (done == total || clock.elapsed() >= 50) {
+                // Asking the dialog costs; a few times a second is enough.
+                progress->setValue(done);
                 clock.restart();
             }
-            return !progress.wasCanceled();
+            return !cancelled;
         };
 
         const SaveAllResult result = IconExport::SaveAll(std::move(icons), request);
-        progress.close();
+        progress.reset();
         if (result.cancelled)
             return;
         if (!result.failedFile.isEmpty()) {
@@ -259,7 +269,7 @@ void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const QString& fold
             return;
         }
         QString text = result.stopped ? QStringLiteral("保存を中止しました。\n\n") : QString();
-        text += QStringLiteral("%1 個のファイルを保存しました。\n\n保存先: %2").arg(result.written).arg(QDir::toNativeSeparators(request.folder));
+        text += QStringLiteral("%1 個のファイルを保存しました。\n\n保存先: %2").arg(result.written).arg(request.folder.shown());
         if (result.skipped > 0)
             text += QStringLiteral("\n\nすでにあった %1 個のファイルはそのままにしました。").arg(result.skipped);
         if (result.unreadable > 0)

@@ -19,7 +19,7 @@ void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& e
 
 // "すべてのアイコンを保存": the icons, as a source lists them, into one folder; the dialog
 // starts in folder.
-void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const QString& folder);
+void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const StoredPath& folder);
 
 // "コピー": the largest image as a picture, and the .ico file's bytes.
 void Copy(QWidget* parent, IconOfFile icon);

@@ -80,7 +80,7 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     m_entries = file.entries(m_icon.index);
 
     auto* form = new QFormLayout;
-    txtPath = new QLineEdit(IconExport::ShownPath(m_icon.path), this);
+    txtPath = new QLineEdit(m_icon.path.shown(), this);
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setReadOnly(true);
     txtPath->setCursorPosition(0);
@@ -89,11 +89,8 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     lblIcon->setObjectName(QStringLiteral("lblIcon"));
     form->addRow(QStringLiteral("アイコンの番号:"), lblIcon);
 
-    // Programs and libraries name their groups; the name belongs to group i only when the
-    // names count as many groups as the reader does.
-    const auto names = iconsource::groupNames(ReadFileBytes(m_icon.path, MaxIconFileBytes));
-    if (int(names.size()) == file.count() && m_icon.index < int(names.size())) {
-        const iconsource::GroupName& name = names[size_t(m_icon.index)];
+    // Programs and libraries name their groups.
+    if (const iconsource::GroupName name = file.groupName(m_icon.index); !name.name.isEmpty()) {
         lblResource = new QLabel(name.name, this);
         lblResource->setObjectName(QStringLiteral("lblResource"));
         lblResource->setTextInteractionFlags(Qt::TextSelectableByMouse);

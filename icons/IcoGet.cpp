@@ -1,12 +1,8 @@
 #include "icons/IcoGet.h"
 
-#include "platform/FileList.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
-#include "platform/iconsource/IconSearch.h"
-#include "platform/iconsource/IconSource.h"
-
-#include <QFile>
+#include "platform/iconsource/Opener.h"
 
 #include <limits>
 
@@ -51,27 +47,20 @@ QPixmap BrokenIcon(int size)
     return size <= 16 ? small : large;
 }
 
-bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, ListView& list)
+bool LoadIconsOfFile(const StoredPath& path, ImageList& large, ImageList& small, ListView& list)
 {
     try {
-        bool filled = false;
-        // A large file is mapped; another program cutting it short meanwhile must not end ours.
-        iconsource::withIconSource(QFile::encodeName(path), [&](const iconsource::IconFile& file) {
-            const int n = file.count();
-            // The count is a 16-bit number; a larger file cannot be listed.
-            if (n < 1 || n > std::numeric_limits<qint16>::max())
-                return;
-            large.reserve(n);
-            small.reserve(n);
-            for (int j = 0; j < n; ++j)
-                addPictures(file, j, large, small);
-            filled = true;
-        });
-        if (!filled)
+        const auto file = iconsource::openIconFile(path);
+        // The count is a 16-bit number; a larger file cannot be listed.
+        const int n = file ? file->count() : 0;
+        if (n < 1 || n > std::numeric_limits<qint16>::max())
             return false;
+        large.reserve(n);
+        small.reserve(n);
+        for (int j = 0; j < n; ++j)
+            addPictures(*file, j, large, small);
 
         // Image lists first, then every item in one batch: the view lays out once.
-        const int n = large.count();
         list.setIcons(&large);
         list.setSmallIcons(&small);
         std::vector<ListItem> items;
@@ -85,10 +74,10 @@ bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, Li
     }
 }
 
-void AddFirstIcon(const QByteArray& path, ImageList& large, ImageList& small)
+void AddFirstIcon(const StoredPath& path, ImageList& large, ImageList& small)
 {
-    // Regular files only, read whole up to the reader's own bound.
-    addPictures(iconsource::IconFile::fromData(ReadFileBytes(path, MaxIconFileBytes)), 0, large, small);
+    const auto file = iconsource::openIconFile(path);
+    addPictures(file ? *file : iconsource::IconFile::fromData({}), 0, large, small);
 }
 
 } // namespace zor::IcoGet

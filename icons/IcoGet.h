@@ -1,6 +1,8 @@
 #pragma once
 // Turns icon source files into entries of the icon list: one large and one small
 // image per icon, and one list item per icon labelled with its zero-based number.
+#include "platform/iconsource/StoredPath.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -22,11 +24,10 @@ QPixmap IconToPicture(const QImage& icon);
 // Fills both image lists and the list view. An icon without an image shows the
 // broken-icon placeholder so that item k still shows image k. False when the file
 // holds no icons or the load failed.
-bool LoadIconsOfFile(const QString& path, ImageList& large, ImageList& small, ListView& list);
+bool LoadIconsOfFile(const StoredPath& path, ImageList& large, ImageList& small, ListView& list);
 
 // Adds the first icon of the file to both image lists (the placeholder when it has none).
-// The path is the one the folder stores, whatever its names' encoding.
-void AddFirstIcon(const QByteArray& path, ImageList& large, ImageList& small);
+void AddFirstIcon(const StoredPath& path, ImageList& large, ImageList& small);
 
 // The placeholder shown for an icon whose image cannot be read.
 QPixmap BrokenIcon(int size);

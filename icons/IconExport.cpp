@@ -1,7 +1,7 @@
 #include "icons/IconExport.h"
 
-#include "platform/FileList.h"
-#include "platform/iconsource/IconSearch.h"
+#include "platform/iconsource/Opener.h"
+#include "platform/iconsource/WholeFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -23,9 +23,9 @@ namespace zor::IconExport {
 
 namespace {
 
-// The reader's own bound for files it cannot map.
+} // namespace
 
-QString reason(int error)
+QString Reason(int error)
 {
     switch (error) {
     case ENOSPC:
@@ -41,28 +41,25 @@ QString reason(int error)
     }
 }
 
-bool exists(const QByteArray& path)
+namespace {
+
+bool exists(const StoredPath& path)
 {
     struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
+    return ::lstat(path.bytes().constData(), &st) == 0;
 }
 
-QString baseName(const QByteArray& path)
+QString baseName(const StoredPath& path)
 {
-    return QFileInfo(ShownPath(path)).completeBaseName();
+    return QFileInfo(path.fileName()).completeBaseName();
 }
 
 } // namespace
 
-QString ShownPath(const QByteArray& path)
+std::shared_ptr<const iconsource::IconFile> ReadIconFile(const StoredPath& path)
 {
-    // As the list shows the names: a name that is not UTF-8 reads as CP932.
-    return iconsource::shownName(path);
-}
-
-std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path)
-{
-    return std::make_shared<const iconsource::IconFile>(iconsource::IconFile::fromData(ReadFileBytes(path, MaxIconFileBytes)));
+    auto file = iconsource::openIconFile(path);
+    return std::make_shared<const iconsource::IconFile>(file ? std::move(*file) : iconsource::IconFile::fromData({}));
 }
 
 const iconsource::IconFile& Source(IconOfFile& icon)
@@ -144,48 +141,10 @@ EntryFacts Describe(const iconsource::GroupEntry& entry)
     return f;
 }
 
-QString WriteWhole(const QString& path, const QByteArray& bytes)
+QString WriteWhole(const StoredPath& path, const QByteArray& bytes)
 {
-    // A link is followed: the file it names is the one replaced. The temporary file lies
-    // beside the target, so the rename never crosses file systems, and is hidden meanwhile.
-    QFileInfo info(path);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        info.setFile(info.canonicalFilePath());
-    const QByteArray target = QFile::encodeName(info.filePath());
-    QByteArray temp = QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return reason(errno);
-    // A replaced file keeps its mode; a new one gets what the umask leaves of rw-rw-rw-.
-    struct stat st {};
-    mode_t mode = 0;
-    if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    int error = 0;
-    qsizetype done = 0;
-    while (done < bytes.size() && !error) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno != EINTR)
-            error = errno;
-        else if (n > 0)
-            done += n;
-    }
-    if (!error && ::fchmod(fd, mode) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(temp.constData(), target.constData()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(temp.constData());
-        return reason(error);
-    }
-    return {};
+    const int error = writeWhole(path.bytes(), bytes);
+    return error == 0 ? QString() : Reason(error);
 }
 
 QString ExportFileName(const QString& name, Format format, int pngSize)
@@ -198,8 +157,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
 {
     SaveAllResult result;
     const int total = int(icons.size());
-    const QString folder = request.folder.endsWith(QLatin1Char('/')) ? request.folder : request.folder + QLatin1Char('/');
-    std::vector<QString> targets;
+    std::vector<StoredPath> targets;
     targets.reserve(icons.size());
     QSet<QString> taken;
     for (const IconOfFile& icon : icons) {
@@ -208,16 +166,17 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         for (int n = 2; taken.contains(file); ++n)
             file = ExportFileName(name + QLatin1Char('~') + QString::number(n), request.format, request.pngSize);
         taken.insert(file);
-        targets.push_back(folder + file);
+        targets.push_back(request.folder.bytes().endsWith('/') ? StoredPath(request.folder.bytes() + QFile::encodeName(file))
+                                                                 : request.folder.child(QFile::encodeName(file)));
     }
 
     // One question, before anything is written, whatever the number of existing files.
     std::optional<Existing> answer;
-    auto ask = [&](const QString& target) {
-        answer = request.onExisting ? request.onExisting(target) : Existing::SkipAll;
+    auto ask = [&](const StoredPath& target) {
+        answer = request.onExisting ? request.onExisting(target.shown()) : Existing::SkipAll;
     };
-    for (const QString& target : targets) {
-        if (exists(QFile::encodeName(target))) {
+    for (const StoredPath& target : targets) {
+        if (exists(target)) {
             ask(target);
             break;
         }
@@ -233,8 +192,8 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
             result.stopped = true;
             return result;
         }
-        const QString& target = targets[size_t(i)];
-        if (exists(QFile::encodeName(target))) {
+        const StoredPath& target = targets[size_t(i)];
+        if (exists(target)) {
             if (!answer)   // appeared while the export ran
                 ask(target);
             if (answer == Existing::Cancel) {
@@ -256,7 +215,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         }
         const QString error = WriteWhole(target, bytes);
         if (!error.isEmpty()) {
-            result.failedFile = target;
+            result.failedFile = target.shown();
             result.error = error;
             return result;
         }
@@ -286,7 +245,7 @@ QString WriteDragFile(IconOfFile& icon)
     if (!QDir().mkpath(dir))
         return {};
     const QString path = dir + QLatin1Char('/') + SaveName(icon) + QStringLiteral(".ico");
-    return WriteWhole(path, bytes).isEmpty() ? path : QString();
+    return WriteWhole(StoredPath::fromText(path), bytes).isEmpty() ? path : QString();
 }
 
 } // namespace zor::IconExport

@@ -2,6 +2,7 @@
 // Getting icons out of their files: a group as an .ico file, one image as PNG, files that
 // are written whole or not at all, and every icon of a source into one folder.
 #include "platform/iconsource/IconSource.h"
+#include "platform/iconsource/StoredPath.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -13,9 +14,9 @@
 namespace zor {
 
 // One icon of a file, as the commands take it: the file by the name it is stored under
-// (bytes, as a name need not be UTF-8) and the group's number from 0.
+// and the group's number from 0.
 struct IconOfFile {
-    QByteArray path;
+    StoredPath path;
     int index = 0;
     bool inFolder = false;   // listed as one file of a folder: named after the file
     std::shared_ptr<const iconsource::IconFile> file;   // read already; else read from path
@@ -23,13 +24,10 @@ struct IconOfFile {
 
 namespace IconExport {
 
-// The file behind a stored name, read whole: a mapping would end the program if another
-// one cut the file short while a command reads it.
-std::shared_ptr<const iconsource::IconFile> ReadIconFile(const QByteArray& path);
+// The file behind a stored name, opened as every reader opens it (no icons when it cannot be).
+std::shared_ptr<const iconsource::IconFile> ReadIconFile(const StoredPath& path);
 // The icon's file, read on first use and kept in icon.
 const iconsource::IconFile& Source(IconOfFile& icon);
-// A stored name as text, for showing.
-QString ShownPath(const QByteArray& path);
 
 // Proposed names without extension: "<file's base name>_<number>", or the file's base name
 // for a folder's file; and the names of an export: "<number>", or the file's base name.
@@ -54,9 +52,10 @@ struct EntryFacts {
 };
 EntryFacts Describe(const iconsource::GroupEntry& entry);
 
-// Writes bytes to path through a temporary file in the same folder that is renamed at the
-// end, so the file is whole or not there. Returns the reason when it fails, else empty.
-QString WriteWhole(const QString& path, const QByteArray& bytes);
+// Writes bytes to path, whole or not at all. Returns the reason when it fails, else empty.
+QString WriteWhole(const StoredPath& path, const QByteArray& bytes);
+// Why a write failed, for the user.
+QString Reason(int error);
 
 // Every icon into one folder: ExportName + ".ico", or ExportName + "-SIZE.png". Names that
 // two icons share get "~2", "~3", ... The first existing target is reported to onExisting
@@ -64,7 +63,7 @@ QString WriteWhole(const QString& path, const QByteArray& bytes);
 enum class Format { Ico, Png };
 enum class Existing { OverwriteAll, SkipAll, Cancel };
 struct SaveAllRequest {
-    QString folder;
+    StoredPath folder;
     Format format = Format::Ico;
     int pngSize = 32;
     std::function<Existing(const QString& file)> onExisting;   // unset: skip

@@ -1,13 +1,7 @@
 #include "platform/FileList.h"
 
-#include "platform/iconsource/IconSearch.h"
-
-#include <QFile>
-
 #include <algorithm>
-#include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,16 +13,16 @@ FileList::FileList(const QString& pattern)
         m_patterns.push_back(QRegularExpression::fromWildcard(p, Qt::CaseInsensitive));
 }
 
-bool FileList::setPath(const QString& folder)
+bool FileList::setPath(const StoredPath& folder)
 {
     m_entries.clear();
-    const QByteArray base = QFile::encodeName(folder);
+    const QByteArray& base = folder.bytes();
     DIR* dir = ::opendir(base.constData());
     if (!dir)
         return false;
     struct Keyed {
         QString key;
-        Entry entry;
+        StoredPath entry;
     };
     std::vector<Keyed> found;
     while (const dirent* d = ::readdir(dir)) {
@@ -40,50 +34,25 @@ bool FileList::setPath(const QString& folder)
         if (std::none_of(m_patterns.begin(), m_patterns.end(),
                          [&](const QRegularExpression& re) { return re.match(bytes).hasMatch(); }))
             continue;
-        QByteArray path = base + '/' + stored;
+        StoredPath path = folder.child(stored);
         bool regular = d->d_type == DT_REG;
         if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
             struct stat st {};
-            regular = ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+            regular = ::stat(path.bytes().constData(), &st) == 0 && S_ISREG(st.st_mode);
         }
         if (!regular)
             continue;
-        QString name = iconsource::shownName(stored);
-        found.push_back({name.toLower(), {std::move(name), std::move(path)}});
+        found.push_back({path.fileName().toLower(), std::move(path)});
     }
     ::closedir(dir);
     std::sort(found.begin(), found.end(), [](const Keyed& a, const Keyed& b) {
         const int c = a.key.compare(b.key);
-        return c != 0 ? c < 0 : a.entry.path < b.entry.path;
+        return c != 0 ? c < 0 : a.entry.bytes() < b.entry.bytes();
     });
     m_entries.reserve(found.size());
     for (Keyed& k : found)
         m_entries.push_back(std::move(k.entry));
     return true;
-}
-
-QByteArray ReadFileBytes(const QByteArray& path, qint64 limit)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        bytes.resize(qMin<qint64>(st.st_size, limit));
-        qint64 got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return bytes;
 }
 
 } // namespace zor

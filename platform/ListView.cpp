@@ -286,8 +286,7 @@ void ListView::chooseCurrent()
         return;
     if (!selectionModel()->isSelected(mi))
         selectionModel()->select(mi, QItemSelectionModel::ClearAndSelect);
-    if (onItemClick)
-        onItemClick(mi.row() + 1);
+    Q_EMIT ItemClick(mi.row() + 1);
 }
 
 void ListView::contextMenuAtCurrent()
@@ -299,8 +298,7 @@ void ListView::contextMenuAtCurrent()
         scrollTo(mi);
         pos = visualRect(mi).center();
     }
-    if (onContextMenu)
-        onContextMenu(pos);
+    Q_EMIT ContextMenu(pos);
 }
 
 void ListView::keyPressEvent(QKeyEvent* e)
@@ -312,8 +310,7 @@ void ListView::keyPressEvent(QKeyEvent* e)
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && currentIndex().isValid()) {
         chooseCurrent();
-        if (onDblClick)
-            onDblClick();
+        Q_EMIT DblClick();
         return;
     }
     const QModelIndex before = currentIndex();
@@ -355,17 +352,16 @@ void ListView::mouseReleaseEvent(QMouseEvent* e)
     const QModelIndex mi = indexAt(e->position().toPoint());
     // A right click chooses its item too, so that the context menu acts on it.
     const bool chooses = e->button() == Qt::LeftButton || e->button() == Qt::RightButton;
-    if (chooses && mi.isValid() && mi.row() == m_pressedRow && onItemClick)
-        onItemClick(mi.row() + 1);
-    if (onMouseUp)
-        onMouseUp(e->button(), e->position().toPoint());
+    if (chooses && mi.isValid() && mi.row() == m_pressedRow)
+        Q_EMIT ItemClick(mi.row() + 1);
+    Q_EMIT MouseUp(e->button(), e->position().toPoint());
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* e)
 {
     QListView::mouseDoubleClickEvent(e);
-    if (e->button() == Qt::LeftButton && onDblClick)
-        onDblClick();
+    if (e->button() == Qt::LeftButton)
+        Q_EMIT DblClick();
 }
 
 void ListView::dragEnterEvent(QDragEnterEvent* e)
@@ -376,7 +372,10 @@ void ListView::dragEnterEvent(QDragEnterEvent* e)
 void ListView::dragMoveEvent(QDragMoveEvent* e)
 {
     // Only a copy is offered, and only for what the window accepts; never our own item back.
-    if (!m_draggingOut && e->source() != this && onDragOver && onDragOver(e->mimeData())) {
+    bool accept = false;
+    if (!m_draggingOut && e->source() != this)
+        Q_EMIT DragOver(e->mimeData(), &accept);
+    if (accept) {
         e->setDropAction(Qt::CopyAction);
         e->accept();
     } else {
@@ -392,16 +391,16 @@ void ListView::dropEvent(QDropEvent* e)
     }
     e->setDropAction(Qt::CopyAction);
     e->accept();
-    if (onDragDrop)
-        onDragDrop(e->mimeData());
+    Q_EMIT DragDrop(e->mimeData());
 }
 
 void ListView::startDrag(Qt::DropActions)
 {
     const int row = m_pressedRow >= 0 ? m_pressedRow : currentIndex().row();
-    if (row < 0 || row >= itemCount() || !onDragOut)
+    if (row < 0 || row >= itemCount())
         return;
-    QMimeData* data = onDragOut(row + 1);
+    QMimeData* data = nullptr;
+    Q_EMIT DragOut(row + 1, &data);
     if (!data)
         return;
     auto* drag = new QDrag(this);

@@ -62,19 +62,22 @@ public:
     // Item `index` (1-based) as the view shows it: lines joined by '\n', a cut line ending in "…".
     QString label(int index) const;
 
-    // Hooks for the window's handlers. The keyboard takes the mouse's routes: an item reached
-    // with the keys or right-clicked is clicked, Enter double-clicks the current item, and
-    // the Menu key or Shift+F10 asks for the context menu at the current item.
-    std::function<void(int index)> onItemClick;
-    std::function<void()> onDblClick;
-    std::function<void(Qt::MouseButton button, QPoint pos)> onMouseUp;
-    std::function<void(QPoint pos)> onContextMenu;   // from the keyboard; pos in the viewport
-    std::function<bool(const QMimeData*)> onDragOver;   // true: accept a copy
-    std::function<void(const QMimeData*)> onDragDrop;
-    // What dragging item index out of the list carries; null: nothing is dragged.
-    std::function<QMimeData*(int index)> onDragOut;
     // Runs a drag out (QDrag::exec); replaceable where no real drag can run.
     std::function<Qt::DropAction(QDrag&)> runDrag;
+
+Q_SIGNALS:
+    // The window's handlers hear these. The keyboard takes the mouse's routes: an item reached
+    // with the keys or right-clicked is clicked, Enter double-clicks the current item, and
+    // the Menu key or Shift+F10 asks for the context menu at the current item.
+    void ItemClick(int index);
+    void DblClick();
+    void MouseUp(Qt::MouseButton button, QPoint pos);
+    void ContextMenu(QPoint pos);   // from the keyboard; pos in the viewport
+    // Something dragged over the list: set *accept to take a copy of it.
+    void DragOver(const QMimeData* data, bool* accept);
+    void DragDrop(const QMimeData* data);
+    // What dragging item index out of the list carries: set *data; left null, nothing is dragged.
+    void DragOut(int index, QMimeData** data);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

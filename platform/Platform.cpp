@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <QDebug>
+#include <QFile>
 #include <exception>
 
 namespace zor {
@@ -12,6 +13,14 @@ Platform g_platform;
 Platform& platform() { return g_platform; }
 
 void installPlatform(const Platform& p) { g_platform = p; }
+
+qint64 ProgramStarter::start(const QString& program, const QStringList& arguments)
+{
+    QList<QByteArray> bytes;
+    for (const QString& a : arguments)
+        bytes << QFile::encodeName(a);
+    return start(QFile::encodeName(program), bytes);
+}
 
 QString Identity::executablePath() const
 {

@@ -2,7 +2,9 @@
 // The desktop facilities the windows rely on. Every facility is an interface with a
 // real implementation (RealPlatform.cpp) and a test double (tests/support), chosen
 // when the program is put together.
+#include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -48,11 +50,14 @@ public:
     virtual int ask(QWidget* parent, const Message& message, const QStringList& buttons, int defaultButton) = 0;
 };
 
-// Starts programs detached. Returns the process id, 0 when nothing was started.
+// Starts programs detached. Returns the process id, 0 when nothing was started. Arguments
+// go over as bytes, so that a path that is not UTF-8 reaches the program as it is stored.
 class ProgramStarter {
 public:
     virtual ~ProgramStarter() = default;
-    virtual qint64 start(const QString& program, const QStringList& arguments) = 0;
+    virtual qint64 start(const QByteArray& program, const QList<QByteArray>& arguments) = 0;
+    // Text arguments, in the locale's file-name encoding.
+    qint64 start(const QString& program, const QStringList& arguments);
 };
 
 // Runs a dialog modally and returns its result code.
@@ -85,7 +90,7 @@ public:
     virtual ~Identity() = default;
     virtual QString programFolder() const = 0;   // no trailing '/' except at '/'
     virtual QString fileName() const = 0;        // the executable's file name
-    virtual QStringList arguments() const = 0;   // the argument vector without the program
+    virtual QList<QByteArray> arguments() const = 0;   // the paths of the argument vector, as given
     QString executablePath() const;              // programFolder + "/" + fileName
     static constexpr std::string_view Version = ZOR_VERSION;   // "2.32.89", the project's version
     static constexpr int Major = versionPart(Version, 0);

@@ -23,6 +23,11 @@
 #include <QTemporaryFile>
 #include <QTranslator>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace zor {
 
 namespace {
@@ -169,23 +174,68 @@ int QtMessageBoxes::ask(QWidget* parent, const Message& m, const QStringList& bu
     return it == pushed.end() ? int(pushed.size()) - 1 : int(it - pushed.begin());
 }
 
-qint64 DetachedStarter::start(const QString& program, const QStringList& arguments)
+namespace {
+// Starts program (a path) in a process of its own that no one waits for: the child that
+// forks it ends at once. Returns its id, or 0 when it could not be started.
+qint64 spawnDetached(const QByteArray& program, const QList<QByteArray>& arguments)
 {
-    QString exe = program;
-    QStringList args = arguments;
+    std::vector<QByteArray> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (QByteArray& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    // The program's id comes back through the pipe, then an error number if exec failed;
+    // a successful exec closes the pipe's last writer.
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return 0;
+    const pid_t middle = ::fork();
+    if (middle == 0) {
+        ::setsid();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execv(argv[0], argv.data());
+            const int error = errno;
+            (void)!::write(pipe[1], &error, sizeof error);
+            ::_exit(127);
+        }
+        const qint64 id = child;
+        (void)!::write(pipe[1], &id, sizeof id);
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    qint64 id = 0;
+    int error = 0;
+    if (middle > 0) {
+        while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        if (::read(pipe[0], &id, sizeof id) != sizeof id || id <= 0 || ::read(pipe[0], &error, sizeof error) > 0)
+            id = 0;
+    }
+    ::close(pipe[0]);
+    return id;
+}
+} // namespace
+
+qint64 DetachedStarter::start(const QByteArray& program, const QList<QByteArray>& arguments)
+{
+    // A name without a folder is looked up on the PATH, here rather than in the child.
+    const QString name = QFile::decodeName(program);
+    QByteArray exe = program.contains('/') ? program : QFile::encodeName(QStandardPaths::findExecutable(name));
+    QList<QByteArray> args = arguments;
     // A Windows program that is not on the PATH runs through wine when it is there.
-    if (program.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)
-        && QStandardPaths::findExecutable(program).isEmpty() && !QFileInfo(program).isFile()) {
+    if (exe.isEmpty() || !QFileInfo(QFile::decodeName(exe)).isFile()) {
+        if (!name.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
+            return 0;
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
             return 0;
         args.prepend(program);
-        exe = wine;
+        exe = QFile::encodeName(wine);
     }
-    qint64 pid = 0;
-    if (!QProcess::startDetached(exe, args, QString(), &pid))
-        return 0;
-    return pid;
+    return spawnDetached(exe, args);
 }
 
 int ModalDialogRunner::exec(QDialog& dialog) { return dialog.exec(); }
@@ -200,14 +250,15 @@ QString ProcessIdentity::fileName() const
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
-QStringList ProcessIdentity::arguments() const
+QList<QByteArray> ProcessIdentity::arguments() const
 {
-    // QApplication has already taken its own options (-platform, -style, ...).
-    return commandLinePaths(QCoreApplication::arguments());
+    return commandLinePaths(m_argv);
 }
 
 void describeCommandLine(QCommandLineParser& parser)
 {
+    // "-platform xcb" is one option, as Qt reads it; "-x.ico" is one unknown option.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral("QEL TORMELIA VIEWER: the icons of .ico, .cur, .icl, .exe, .dll and .cpl files and of folders."));
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")});
     parser.addVersionOption();
@@ -223,18 +274,58 @@ void describeCommandLine(QCommandLineParser& parser)
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
+    // Qt's own, which the toolkit takes before the paths are read: known here, so that they
+    // are no errors before there is a display.
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style",
+                             "stylesheet", "name", "title", "visual", "qmljsdebugger"}) {
+        QCommandLineOption option(QLatin1String(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"}) {
+        QCommandLineOption option{QLatin1String(name)};
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
     parser.addPositionalArgument(QStringLiteral("paths"),
                                  QStringLiteral("Files or folders to open; each further one opens in a window of its own. "
                                                 "Put paths that begin with '-' after --."),
                                  QStringLiteral("[--] [path...]"));
 }
 
-QStringList commandLinePaths(const QStringList& argv)
+QStringList commandLineWords(const QList<QByteArray>& argv)
+{
+    QStringList words;
+    for (const QByteArray& a : argv)
+        words << QString::fromLatin1(a);
+    return words;
+}
+
+QList<QByteArray> commandLinePaths(const QList<QByteArray>& argv)
 {
     QCommandLineParser parser;
     describeCommandLine(parser);
-    parser.parse(argv);
-    return parser.positionalArguments();
+    parser.parse(commandLineWords(argv));
+    QList<QByteArray> paths;
+    for (const QString& word : parser.positionalArguments())
+        paths << argumentBytes(word);
+    return paths;
+}
+
+QString commandLineError(const QCommandLineParser& parser, const QStringList& words)
+{
+    QString text = QString::fromLocal8Bit(argumentBytes(parser.errorText()));
+    if (parser.unknownOptionNames().isEmpty())
+        return text;
+    // The argument it came from, which may be a file's name.
+    const QString unknown = parser.unknownOptionNames().constFirst();
+    QString word = QStringLiteral("-") + unknown;
+    for (const QString& w : words)
+        if (w.startsWith(QLatin1Char('-')) && w.section(QLatin1Char('='), 0, 0).mid(w.startsWith(QStringLiteral("--")) ? 2 : 1) == unknown)
+            word = w;
+    return text + QStringLiteral("\nTo open a file whose name begins with '-', put -- before it: zor -- %1")
+                      .arg(QString::fromLocal8Bit(argumentBytes(word)));
 }
 
 QStringList QtFileDialogs::translateFilter(const QString& filter)
@@ -300,6 +391,7 @@ std::optional<SavedFile> QtFileDialogs::saveFile(QWidget* parent, const SaveFile
 }
 
 struct RealPlatform::Parts {
+    explicit Parts(QList<QByteArray> argv) : identity(std::move(argv)) {}
     IniSettingsStore settings;
     QtMessageBoxes messages;
     DetachedStarter starter;
@@ -312,7 +404,7 @@ struct RealPlatform::Parts {
     QTranslator qtTexts;
 };
 
-RealPlatform::RealPlatform() : m_parts(new Parts)
+RealPlatform::RealPlatform(QList<QByteArray> argv) : m_parts(new Parts(std::move(argv)))
 {
     Platform p;
     p.settings = &m_parts->settings;

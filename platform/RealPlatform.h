@@ -8,11 +8,17 @@ class QCommandLineParser;
 
 namespace zor {
 
-// The program's options (--help, --version, the screenshot options); every other
-// argument is a path.
+// The program's options (--help, --version, --search, the screenshot options, and Qt's own,
+// hidden); every other argument is a path.
 void describeCommandLine(QCommandLineParser& parser);
+// An argument vector for the parser: each byte one Latin-1 character, so that the options
+// (all ASCII) are found and every path and value comes back byte for byte (argumentBytes).
+QStringList commandLineWords(const QList<QByteArray>& argv);
+inline QByteArray argumentBytes(const QString& word) { return word.toLatin1(); }
 // The paths of an argument vector (program first), as the parser leaves them.
-QStringList commandLinePaths(const QStringList& argv);
+QList<QByteArray> commandLinePaths(const QList<QByteArray>& argv);
+// The parser's complaint, with what to do about a file whose name begins with a dash.
+QString commandLineError(const QCommandLineParser& parser, const QStringList& words);
 
 class IniSettingsStore : public SettingsStore {
 public:
@@ -35,7 +41,8 @@ public:
 
 class DetachedStarter : public ProgramStarter {
 public:
-    qint64 start(const QString& program, const QStringList& arguments) override;
+    using ProgramStarter::start;
+    qint64 start(const QByteArray& program, const QList<QByteArray>& arguments) override;
 };
 
 class ModalDialogRunner : public DialogRunner {
@@ -45,9 +52,14 @@ public:
 
 class ProcessIdentity : public Identity {
 public:
+    // The argument vector as main() has it once the toolkit has taken its own options.
+    explicit ProcessIdentity(QList<QByteArray> argv = {}) : m_argv(std::move(argv)) {}
     QString programFolder() const override;
     QString fileName() const override;
-    QStringList arguments() const override;
+    QList<QByteArray> arguments() const override;
+
+private:
+    QList<QByteArray> m_argv;
 };
 
 class QtFileDialogs : public FileDialogs {
@@ -62,7 +74,7 @@ public:
 // Owns the real facilities and installs them.
 class RealPlatform {
 public:
-    RealPlatform();
+    explicit RealPlatform(QList<QByteArray> argv = {});
     ~RealPlatform();
 
 private:

@@ -6,7 +6,6 @@
 #include "ByteReader.h"
 #include "IconSource.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <memory>
@@ -28,17 +27,35 @@ struct Resources {
     bool isIcoFile = false;   // an ICO or CUR file: one group, the file's own directory
     bool isCursor = false;
     std::vector<QByteArrayView> groups;     // GRPICONDIR data (the ICONDIR of an ICO file), in order
+    std::vector<GroupName> names;           // group i's name, recorded as the walk finds it
     QHash<quint16, QByteArrayView> icons;   // RT_ICON data by id, first language
+    EmptyReason empty;                      // why the walk found no groups
+
+    void addGroup(QByteArrayView data, GroupName name)
+    {
+        groups.push_back(data);
+        names.push_back(std::move(name));
+    }
+    void stop(EmptyReason::Kind kind, QString where)
+    {
+        if (empty.kind == EmptyReason::None)
+            empty = {kind, std::move(where)};
+    }
 };
 
 struct IconFile::Parsed {
-    std::unique_ptr<QFile> file;   // keeps the mapping alive
-    QByteArray bytes;              // the data when it was read or given
+    std::shared_ptr<const void> keep;   // what keeps mapped bytes alive
+    QByteArray bytes;                   // the data when it was read or given
     ByteReader all;
     Resources resources;
 };
 
-// ICO and CUR files (IcoDirectory.cpp).
+// "at 0x1f4 of 1234 bytes": where a reader stopped, for EmptyReason.
+QString at(qint64 offset, qint64 size);
+
+// ICO and CUR files (IcoDirectory.cpp). The directory's end is told by the header alone:
+// 0 for anything that is not an icon file.
+qint64 icoDirectoryEnd(QByteArrayView head);
 bool readIcoFile(const ByteReader& file, Resources& out);
 std::vector<GroupEntry> readGroup(const std::shared_ptr<const IconFile::Parsed>& parsed, int index);
 QByteArray icoFromEntries(const std::vector<GroupEntry>& entries);

@@ -106,17 +106,27 @@ GroupEntry entryFrom(const DirectoryEntry& e, const std::shared_ptr<const IconFi
 
 } // namespace
 
-bool readIcoFile(const ByteReader& file, Resources& out)
+qint64 icoDirectoryEnd(QByteArrayView head)
 {
-    const auto dir = ICONDIR::read(file);
+    const auto dir = ICONDIR::read(ByteReader(head));
     if (!dir || dir->idReserved != 0 || (dir->idType != ICONDIR::typeIcon && dir->idType != ICONDIR::typeCursor)
         || dir->idCount == 0)
-        return false;
-    if (!file.has(0, ICONDIR::size + qint64(dir->idCount) * ICONDIRENTRY::size))
+        return 0;
+    return ICONDIR::size + qint64(dir->idCount) * ICONDIRENTRY::size;
+}
+
+bool readIcoFile(const ByteReader& file, Resources& out)
+{
+    const qint64 end = icoDirectoryEnd(file.bytes());
+    if (end == 0)
         return false;
     out.isIcoFile = true;
-    out.isCursor = dir->idType == ICONDIR::typeCursor;
-    out.groups.push_back(file.bytes());
+    if (!file.has(0, end)) {
+        out.stop(EmptyReason::CutShort, QStringLiteral("the icon directory ends %1").arg(at(end, file.size())));
+        return true;
+    }
+    out.isCursor = *file.u16(2) == ICONDIR::typeCursor;
+    out.addGroup(file.bytes(), {});
     return true;
 }
 

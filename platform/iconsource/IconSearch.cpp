@@ -1,10 +1,7 @@
 #include "IconSearch.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <condition_variable>
-#include <csignal>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -15,7 +12,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -24,226 +20,10 @@ namespace zor::iconsource {
 
 namespace {
 
-// Files up to this size are read whole; larger programs are mapped, so that only the
-// pages the reader looks at (headers and resource directories) are ever touched.
-constexpr qint64 kReadWholeBytes = 64 * 1024;
-// What is read first when only the icon directories are wanted.
-constexpr qint64 kHeadBytes = 4096;
 // Files are read in batches of one folder; at most kWindow batches are read ahead of the
 // one reported next (each holds its folder open).
 constexpr size_t kBatchFiles = 32;
 constexpr qint64 kWindow = 128;
-
-// ---- mapped files that shrink while they are read ----------------------------------
-
-// The mapping the thread is reading now; the bus-error handler replaces its vanished
-// pages with zeros. Volatile: the handler runs on this thread between any two loads.
-thread_local const char* volatile guardedStart = nullptr;
-thread_local volatile size_t guardedLength = 0;
-struct sigaction previousBusAction;
-const uintptr_t pageMask = ~uintptr_t(sysconf(_SC_PAGESIZE) - 1);
-
-void onBusError(int signal, siginfo_t* info, void* context)
-{
-    const char* at = static_cast<const char*>(info->si_addr);
-    const char* start = guardedStart;
-    if (start && at >= start && at < start + guardedLength) {
-        void* page = reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(at) & pageMask);
-        if (mmap(page, ~pageMask + 1, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
-            return;   // the load is repeated and reads zeros
-    }
-    if ((previousBusAction.sa_flags & SA_SIGINFO) && previousBusAction.sa_sigaction) {
-        previousBusAction.sa_sigaction(signal, info, context);
-    } else if (!(previousBusAction.sa_flags & SA_SIGINFO) && previousBusAction.sa_handler != SIG_DFL
-               && previousBusAction.sa_handler != SIG_IGN) {
-        previousBusAction.sa_handler(signal);
-    } else {
-        ::signal(SIGBUS, SIG_DFL);   // not ours: the fault repeats and ends the program as usual
-    }
-}
-
-void installBusHandler()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        struct sigaction action {};
-        action.sa_sigaction = onBusError;
-        action.sa_flags = SA_SIGINFO | SA_NODEFER;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGBUS, &action, &previousBusAction);
-    });
-}
-
-class Guard {
-public:
-    Guard(const char* start, size_t length) : m_start(guardedStart), m_length(guardedLength)
-    {
-        guardedLength = length;
-        guardedStart = start;
-        std::atomic_signal_fence(std::memory_order_seq_cst);
-    }
-    ~Guard()
-    {
-        std::atomic_signal_fence(std::memory_order_seq_cst);
-        guardedStart = m_start;
-        guardedLength = m_length;
-    }
-
-private:
-    const char* m_start;
-    size_t m_length;
-};
-
-struct Mapping {
-    void* start = MAP_FAILED;
-    size_t length = 0;
-    ~Mapping()
-    {
-        if (start != MAP_FAILED)
-            munmap(start, length);
-    }
-};
-
-enum class Outcome { Read, NotAFile, Unreadable };
-// What the caller needs of a file: only its icon directories (the sizes of the images),
-// or everything, pictures included.
-enum class Need { Directories, Pictures };
-
-// Where the directory of an ICO or CUR file ends, from its header; 0 for any other file.
-// The directory is all that tells the sizes of an icon file's images.
-qint64 icoDirectoryEnd(QByteArrayView head)
-{
-    if (head.size() < 6)
-        return 0;
-    const auto u16 = [&](int at) { return quint8(head[at]) | quint8(head[at + 1]) << 8; };
-    const int n = u16(4);
-    return u16(0) == 0 && (u16(2) == 1 || u16(2) == 2) && n > 0 ? 6 + qint64(n) * 16 : 0;
-}
-
-// Reads [from, to) of fd into bytes; false on a read error. Stops early at the end of the file.
-bool readInto(int fd, QByteArray& bytes, qint64 from, qint64 to)
-{
-    bytes.resize(to);
-    qint64 got = from;
-    while (got < to) {
-        const ssize_t n = ::pread(fd, bytes.data() + got, size_t(to - got), got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    return true;
-}
-
-// Each reader thread maps its files side by side into one reserved stretch of address
-// space and gives them back together when it is full: taking a mapping away makes every
-// other core drop its view of it, and doing that once for many files instead of once a
-// file is what lets the threads read in parallel.
-class MappingArea {
-public:
-    ~MappingArea()
-    {
-        if (m_base != MAP_FAILED && !m_broken)
-            munmap(m_base, kAreaBytes);
-    }
-    // The file's bytes, mapped until the area is next given back; nullptr when it cannot
-    // be mapped here.
-    const char* map(int fd, qint64 size)
-    {
-        const size_t length = (size_t(size) + ~pageMask) & pageMask;
-        if (m_broken || length > kAreaBytes / 4)
-            return nullptr;
-        if (m_base == MAP_FAILED) {
-            m_base = mmap(nullptr, kAreaBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-            if (m_base == MAP_FAILED)
-                return nullptr;
-        }
-        if (m_used + length > kAreaBytes && !giveBack())
-            return nullptr;
-        char* at = static_cast<char*>(m_base) + m_used;
-        if (mmap(at, size_t(size), PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
-            // A failed fixed mapping may leave a hole that others can take: the area is
-            // never used or given back again.
-            m_broken = true;
-            return nullptr;
-        }
-        m_used += length;
-        return at;
-    }
-
-private:
-    bool giveBack()
-    {
-        if (mmap(m_base, m_used, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0) == MAP_FAILED)
-            m_broken = true;
-        m_used = 0;
-        return !m_broken;
-    }
-    static constexpr size_t kAreaBytes = size_t(256) << 20;
-    void* m_base = MAP_FAILED;
-    size_t m_used = 0;
-    bool m_broken = false;
-};
-
-Outcome readSource(int folder, const char* name, Need need, const std::function<void(const IconFile&)>& use)
-{
-    // Non-blocking: a FIFO put in place of the file after the walk saw it must not wait.
-    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return errno == ENOENT ? Outcome::NotAFile : Outcome::Unreadable;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Outcome::NotAFile;
-    }
-    const qint64 size = st.st_size;
-    // For the sizes alone the first bytes often tell all: an icon file's directory, or
-    // that the file is no icon source at all. The reader knows icon files by their header
-    // and programs by "MZ"; any other file holds no icons, however large.
-    QByteArray bytes;
-    if (need == Need::Directories) {
-        if (!readInto(fd, bytes, 0, std::min(size, kHeadBytes))) {
-            ::close(fd);
-            return Outcome::Unreadable;
-        }
-        const qint64 directoryEnd = icoDirectoryEnd(bytes);
-        if (size > bytes.size() && (directoryEnd > 0 || !bytes.startsWith("MZ"))) {
-            const bool read = directoryEnd <= bytes.size() || readInto(fd, bytes, bytes.size(), std::min(size, directoryEnd));
-            ::close(fd);
-            if (!read)
-                return Outcome::Unreadable;
-            use(IconFile::fromData(directoryEnd > 0 ? bytes : QByteArray()));
-            return Outcome::Read;
-        }
-    }
-    if (size <= kReadWholeBytes) {
-        const bool read = readInto(fd, bytes, bytes.size(), size);
-        ::close(fd);
-        if (!read)
-            return Outcome::Unreadable;
-        use(IconFile::fromData(bytes));
-        return Outcome::Read;
-    }
-    static thread_local MappingArea area;
-    Mapping map;
-    const char* mapped = need == Need::Directories ? area.map(fd, size) : nullptr;
-    if (!mapped) {
-        map.length = size_t(size);
-        map.start = mmap(nullptr, map.length, PROT_READ, MAP_PRIVATE, fd, 0);
-        mapped = static_cast<const char*>(map.start);
-    }
-    ::close(fd);
-    if (mapped == MAP_FAILED)
-        return Outcome::Unreadable;
-    installBusHandler();
-    const Guard guard(mapped, size_t(size));
-    use(IconFile::fromData(QByteArray::fromRawData(mapped, size)));
-    return Outcome::Read;
-}
 
 // Folders of the kernel's own file systems: listing them is harmless, reading their
 // files is not (/proc/kcore, endless or blocking attributes).
@@ -296,24 +76,6 @@ unsigned kindOfName(QByteArrayView name)
     return 0;
 }
 
-bool withIconSource(const QByteArray& path, const std::function<void(const IconFile&)>& use)
-{
-    return readSource(AT_FDCWD, path.constData(), Need::Pictures, use) == Outcome::Read;
-}
-
-QString shownName(const QByteArray& name)
-{
-    if (QByteArrayView(name).isValidUtf8())
-        return QString::fromUtf8(name);
-    QStringDecoder cp932("windows-31j", QStringDecoder::Flag::Stateless);
-    if (cp932.isValid()) {
-        const QString text = cp932(name);
-        if (!cp932.hasError() && !text.contains(QChar::ReplacementCharacter))
-            return text;
-    }
-    return QString::fromLatin1(name);
-}
-
 // A listed folder, kept open while its files are read, so that they are opened by name
 // within it rather than by their whole path.
 struct OpenFolder {
@@ -363,7 +125,7 @@ struct IconSearch::State {
 FoundFile IconSearch::State::readFile(const Batch& batch, const QByteArray& name)
 {
     FoundFile found;
-    const Outcome outcome = readSource(batch.folder->fd, name.constData(), Need::Directories, [&](const IconFile& file) {
+    const Outcome outcome = readIconSourceAt(batch.folder->fd, name.constData(), Need::Directories, [&](const IconFile& file) {
         const int n = file.count();
         for (int i = 0; i < n && !stop; ++i) {
             int largest = 0;

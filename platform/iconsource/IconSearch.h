@@ -5,7 +5,7 @@
 // never the pictures. Files and folders are named by the bytes the file system stores,
 // so names that are not UTF-8 are found and read as well.
 
-#include "IconSource.h"
+#include "Opener.h"
 
 #include <QByteArray>
 #include <QString>
@@ -75,15 +75,5 @@ private:
     struct State;
     std::unique_ptr<State> d;
 };
-
-// Reads the file at path (stored bytes) and hands its icons to use; false, without
-// calling use, when the file is not a regular file or cannot be read. Large files are
-// mapped, not read; a file cut short meanwhile reads as zeros instead of stopping the
-// program. `use` must not keep the IconFile or its entries.
-bool withIconSource(const QByteArray& path, const std::function<void(const IconFile&)>& use);
-
-// A stored name as text: UTF-8 where it is valid, else the Japanese Windows code page
-// (CP932), else Latin-1.
-QString shownName(const QByteArray& name);
 
 } // namespace zor::iconsource

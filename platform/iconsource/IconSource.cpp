@@ -2,8 +2,6 @@
 
 #include "Formats.h"
 
-#include <QFileInfo>
-
 #include <cstring>
 #include <optional>
 
@@ -11,29 +9,48 @@ namespace zor::iconsource {
 
 namespace {
 
-// Files read whole when they cannot be mapped (pipes, some special files) stop here.
-constexpr qint64 kMaxReadBytes = 256 * 1024 * 1024;
-constexpr qint64 kReadWholeBytes = 256 * 1024;
-
 // IMAGE_DOS_HEADER: e_magic "MZ" opens every program; e_lfanew gives the new header's offset.
 constexpr QByteArrayView kDosSignature("MZ", 2);
 constexpr qint64 e_lfanew = 0x3c;
 
 void readExecutable(const ByteReader& file, Resources& out)
 {
-    if (!file.bytes().startsWith(kDosSignature))
+    if (!file.bytes().startsWith(kDosSignature)) {
+        out.stop(EmptyReason::NotAnIconSource, QStringLiteral("neither an icon file's header nor a program's (MZ) at 0"));
         return;
+    }
     const auto header = file.u32(e_lfanew);
-    if (!header)
+    if (!header) {
+        out.stop(EmptyReason::CutShort, QStringLiteral("the DOS header's e_lfanew %1").arg(at(e_lfanew, file.size())));
         return;
+    }
     const QByteArrayView signature = file.slice(*header, 4);
-    if (signature == QByteArrayView("PE\0\0", 4))
+    if (signature.isEmpty())
+        out.stop(EmptyReason::CutShort, QStringLiteral("the new header %1").arg(at(*header, file.size())));
+    else if (signature == QByteArrayView("PE\0\0", 4))
         readPeResources(file, *header, out);
     else if (signature.startsWith("NE"))
         readNeResources(file, *header, out);
+    else
+        out.stop(EmptyReason::NotAnIconSource, QStringLiteral("a DOS program without a PE or NE header (at %1)").arg(*header));
+    if (out.groups.empty())
+        out.stop(EmptyReason::NoIconGroups, QStringLiteral("no RT_GROUP_ICON resources"));
 }
 
 } // namespace
+
+QString at(qint64 offset, qint64 size)
+{
+    return QStringLiteral("at 0x%1, past the end of the file's %2 bytes").arg(offset, 0, 16).arg(size);
+}
+
+QString EmptyReason::text() const
+{
+    static const char* const kinds[] = {"", "not an icon source", "cut short", "no icon groups",
+                                        "every image refused"};
+    const QString what = QLatin1String(kinds[this->kind]);
+    return where.isEmpty() ? what : what + QStringLiteral(": ") + where;
+}
 
 QImage fitImage(const QImage& image, QSize size)
 {
@@ -62,40 +79,22 @@ QImage fitImage(const QImage& image, QSize size)
     return canvas;
 }
 
-IconFile::IconFile(const QString& path)
-{
-    // Only regular files: opening a FIFO would wait for a writer, a device may never end.
-    if (!QFileInfo(path).isFile())
-        return;
-    auto parsed = std::make_shared<Parsed>();
-    parsed->file = std::make_unique<QFile>(path);
-    QFile& file = *parsed->file;
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    // Small files are read in one go: mapping and unmapping costs more than reading
-    // them, which shows when a folder of thousands of icons is listed.
-    uchar* mapped = file.size() > kReadWholeBytes ? file.map(0, file.size()) : nullptr;
-    if (mapped) {
-        parsed->all = ByteReader(QByteArrayView(mapped, file.size()));
-    } else if (file.size() > 0 && file.size() <= kReadWholeBytes) {
-        // Exactly the file's size: a larger buffer would be mapped and unmapped by malloc.
-        parsed->bytes.resize(file.size());
-        const qint64 got = file.read(parsed->bytes.data(), file.size());
-        parsed->bytes.resize(std::max<qint64>(got, 0));
-        parsed->all = ByteReader(parsed->bytes);
-    } else {
-        parsed->bytes = file.read(kMaxReadBytes);
-        parsed->all = ByteReader(parsed->bytes);
-    }
-    d = parse(std::move(parsed));
-}
-
 IconFile IconFile::fromData(const QByteArray& bytes)
 {
     IconFile f;
     auto parsed = std::make_shared<Parsed>();
     parsed->bytes = bytes;
     parsed->all = ByteReader(parsed->bytes);
+    f.d = parse(std::move(parsed));
+    return f;
+}
+
+IconFile IconFile::fromMapped(QByteArrayView bytes, std::shared_ptr<const void> owner)
+{
+    IconFile f;
+    auto parsed = std::make_shared<Parsed>();
+    parsed->keep = std::move(owner);
+    parsed->all = ByteReader(bytes);
     f.d = parse(std::move(parsed));
     return f;
 }
@@ -110,6 +109,28 @@ std::shared_ptr<const IconFile::Parsed> IconFile::parse(std::shared_ptr<Parsed> 
 int IconFile::count() const
 {
     return d ? int(d->resources.groups.size()) : 0;
+}
+
+GroupName IconFile::groupName(int index) const
+{
+    if (!d || index < 0 || size_t(index) >= d->resources.names.size())
+        return {};
+    return d->resources.names[size_t(index)];
+}
+
+EmptyReason IconFile::whyEmpty() const
+{
+    if (!d)
+        return {EmptyReason::NotAnIconSource, {}};
+    if (count() == 0)
+        return d->resources.empty.kind != EmptyReason::None ? d->resources.empty
+                                                              : EmptyReason{EmptyReason::NoIconGroups, {}};
+    // Icons whose entries all lie outside the file, or point at no image, give no picture.
+    for (int i = 0; i < count(); ++i)
+        for (const GroupEntry& e : entries(i))
+            if (!e.data.isEmpty())
+                return {};
+    return {EmptyReason::ImagesRefused, QStringLiteral("no group has an image inside the file")};
 }
 
 std::vector<GroupEntry> IconFile::entries(int index) const
@@ -177,24 +198,6 @@ QImage IconFile::image(int index, QSize size) const
 QByteArray IconFile::groupAsIco(int index) const
 {
     return icoFromEntries(entries(index));
-}
-
-int countIcons(const QString& path)
-{
-    return IconFile(path).count();
-}
-
-std::vector<IconPair> extractIcons(const QString& path, int first, int count, QSize large, QSize small)
-{
-    std::vector<IconPair> out;
-    const IconFile file(path);
-    if (count <= 0 || first < 0 || first >= file.count())
-        return out;
-    const int last = int(qMin<qint64>(qint64(first) + count, file.count()));
-    out.reserve(size_t(last - first));
-    for (int i = first; i < last; ++i)
-        out.push_back(file.extract(i, large, small));
-    return out;
 }
 
 } // namespace zor::iconsource

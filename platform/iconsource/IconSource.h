@@ -30,14 +30,35 @@ struct GroupEntry {
     std::shared_ptr<const void> owner;   // keeps the file's bytes that data points into alive
 };
 
+// How a program or library names icon group i: "#12" for a number, else the stored name;
+// the language of the version read (-1 where the format keeps none, as NE does). Empty for
+// icon files.
+struct GroupName {
+    QString name;
+    int language = -1;
+};
+
+// Why a file gives no icons, and where the reader stopped.
+struct EmptyReason {
+    enum Kind { None, NotAnIconSource, CutShort, NoIconGroups, ImagesRefused };
+    Kind kind = None;
+    QString where;   // what was being read, with its offset
+    QString text() const;
+};
+
 // One file's icons. Copies share the file's bytes; an IconFile (and its copies) is used by
-// one thread at a time, so several threads each open their own.
+// one thread at a time, so several threads each open their own. Files are opened by the
+// opener (Opener.h); these two make one of bytes already at hand.
 class IconFile {
 public:
-    explicit IconFile(const QString& path);
     static IconFile fromData(const QByteArray& bytes);
+    // bytes stay valid as long as owner lives (or as long as the caller says, for a null owner).
+    static IconFile fromMapped(QByteArrayView bytes, std::shared_ptr<const void> owner);
 
     int count() const;
+    GroupName groupName(int index) const;
+    // None while the file gives icons with images.
+    EmptyReason whyEmpty() const;
     IconPair extract(int index, QSize large = {32, 32}, QSize small = {16, 16}) const;
     QImage image(int index, QSize size) const;
     QByteArray groupAsIco(int index) const;
@@ -69,11 +90,6 @@ private:
     mutable int m_oversizeDecoded = 0;
 };
 
-int countIcons(const QString& path);
-// One pair for each icon from first on that exists, at most count.
-std::vector<IconPair> extractIcons(const QString& path, int first, int count,
-                                   QSize large = {32, 32}, QSize small = {16, 16});
-
 // Index of the entry that serves a picture of the wanted size, or -1 when there is none:
 // a square one of that size, else the one that fills most of the square with its aspect
 // kept, preferring a larger one (scaled down) to a smaller one, the nearest size, then the
@@ -102,14 +118,5 @@ bool isPngEntry(const GroupEntry& entry);
 // centred on transparent; enlarged by pixel replication when the factor is a whole number,
 // smoothly otherwise.
 QImage fitImage(const QImage& image, QSize size);
-
-// How a program or library names icon group i, in the order IconFile counts them: "#12" for
-// a number, else the stored name; the language of the version read (-1 where the format
-// keeps none, as NE does). Empty for icon files and anything that is not a program.
-struct GroupName {
-    QString name;
-    int language = -1;
-};
-std::vector<GroupName> groupNames(QByteArrayView file);
 
 } // namespace zor::iconsource

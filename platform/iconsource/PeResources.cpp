@@ -108,6 +108,7 @@ private:
     QByteArrayView fromRva(quint32 rva) const;
     std::vector<IMAGE_RESOURCE_DIRECTORY_ENTRY> entriesAt(quint32 offset, qint64 limit = kMaxDirectoryEntries) const;
     QByteArrayView dataOf(const IMAGE_RESOURCE_DIRECTORY_ENTRY& name) const;
+    GroupName nameOf(const IMAGE_RESOURCE_DIRECTORY_ENTRY& name) const;
 
     const ByteReader& m_file;
     std::vector<IMAGE_SECTION_HEADER> m_sections;
@@ -120,23 +121,32 @@ void PeReader::read(qint64 header, Resources& out)
     const auto fileHeader = IMAGE_FILE_HEADER::read(m_file, fileHeaderAt);
     const qint64 optional = fileHeaderAt + IMAGE_FILE_HEADER::size;
     const auto magic = m_file.u16(optional);
-    if (!fileHeader || !magic)
+    if (!fileHeader || !magic) {
+        out.stop(EmptyReason::CutShort, QStringLiteral("the PE headers end %1").arg(at(optional + 2, m_file.size())));
         return;
+    }
     qint64 rvaCountAt = 0;
-    if (*magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+    if (*magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
         rvaCountAt = optional + kNumberOfRvaAndSizesAt32;
-    else if (*magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+    } else if (*magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
         rvaCountAt = optional + kNumberOfRvaAndSizesAt64;
-    else
+    } else {
+        out.stop(EmptyReason::NotAnIconSource, QStringLiteral("an optional header of unknown kind 0x%1 at %2").arg(*magic, 0, 16).arg(optional));
         return;
-    const auto rvaCount = m_file.u32(rvaCountAt);
-    if (!rvaCount || *rvaCount <= IMAGE_DIRECTORY_ENTRY_RESOURCE)
-        return;
+    }
     // DataDirectory, an array of IMAGE_DATA_DIRECTORY, follows the 32-bit NumberOfRvaAndSizes.
     const qint64 dataDirectory = rvaCountAt + qint64(sizeof(quint32));
-    const auto rsrcRva = m_file.u32(dataDirectory + IMAGE_DIRECTORY_ENTRY_RESOURCE * IMAGE_DATA_DIRECTORY::size);
-    if (!rsrcRva || *rsrcRva == 0)
+    const qint64 rsrcAt = dataDirectory + IMAGE_DIRECTORY_ENTRY_RESOURCE * IMAGE_DATA_DIRECTORY::size;
+    const auto rvaCount = m_file.u32(rvaCountAt);
+    const auto rsrcRva = m_file.u32(rsrcAt);
+    if (!rvaCount || (*rvaCount > IMAGE_DIRECTORY_ENTRY_RESOURCE && !rsrcRva)) {
+        out.stop(EmptyReason::CutShort, QStringLiteral("the data directories end %1").arg(at(rsrcAt + 4, m_file.size())));
         return;
+    }
+    if (*rvaCount <= IMAGE_DIRECTORY_ENTRY_RESOURCE || *rsrcRva == 0) {
+        out.stop(EmptyReason::NoIconGroups, QStringLiteral("the program has no resources"));
+        return;
+    }
 
     const qint64 table = optional + fileHeader->SizeOfOptionalHeader;
     for (int i = 0; i < fileHeader->NumberOfSections; ++i) {
@@ -146,8 +156,11 @@ void PeReader::read(qint64 header, Resources& out)
         m_sections.push_back(*section);
     }
     m_rsrc = ByteReader(fromRva(*rsrcRva));
-    if (m_rsrc.size() == 0)
+    if (m_rsrc.size() == 0) {
+        out.stop(EmptyReason::CutShort, QStringLiteral("the resource section (RVA 0x%1) lies in no section's data inside the file")
+                                            .arg(*rsrcRva, 0, 16));
         return;
+    }
 
     std::optional<quint32> groupDir, iconDir;
     for (const auto& type : entriesAt(0)) {
@@ -158,12 +171,15 @@ void PeReader::read(qint64 header, Resources& out)
         else if (type.Name == RT_ICON && !iconDir)
             iconDir = type.target();
     }
-    if (!groupDir)
+    if (!groupDir) {
+        out.stop(EmptyReason::NoIconGroups, QStringLiteral("the resource directory has no RT_GROUP_ICON type"));
         return;
+    }
     const auto groups = entriesAt(*groupDir);
     out.groups.reserve(groups.size());
+    out.names.reserve(groups.size());
     for (const auto& g : groups)
-        out.groups.push_back(dataOf(g));
+        out.addGroup(dataOf(g), nameOf(g));
     if (iconDir) {
         const auto icons = entriesAt(*iconDir);
         out.icons.reserve(qsizetype(icons.size()));
@@ -223,6 +239,28 @@ QByteArrayView PeReader::dataOf(const IMAGE_RESOURCE_DIRECTORY_ENTRY& name) cons
     if (!data)
         return {};
     return ByteReader(fromRva(data->OffsetToData)).slice(0, data->Size);
+}
+
+// "#12" for an id, else the counted UTF-16 string the entry points at; the first language.
+GroupName PeReader::nameOf(const IMAGE_RESOURCE_DIRECTORY_ENTRY& entry) const
+{
+    GroupName n;
+    if (!(entry.Name & IMAGE_RESOURCE_NAME_IS_STRING)) {
+        n.name = QLatin1Char('#') + QString::number(entry.Name);
+    } else {
+        const qint64 string = entry.Name & ~IMAGE_RESOURCE_NAME_IS_STRING;
+        const auto length = m_rsrc.u16(string);
+        const QByteArrayView text = length ? m_rsrc.slice(string + 2, qint64(*length) * 2) : QByteArrayView();
+        n.name.resize(text.size() / 2);
+        for (qsizetype i = 0; i < n.name.size(); ++i)
+            n.name[i] = QChar(qFromLittleEndian<quint16>(text.data() + 2 * i));
+    }
+    if (entry.isDirectory()) {
+        const auto languages = entriesAt(entry.target(), 1);
+        if (!languages.empty() && !(languages.front().Name & IMAGE_RESOURCE_NAME_IS_STRING))
+            n.language = int(languages.front().Name & 0xffff);
+    }
+    return n;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "icons/IcoGet.h"
 #include "platform/iconsource/IconSource.h"
 #include "IconFixtures.h"
+#include "OpenFile.h"
 
 #include "viewer/Form2.h"
 
@@ -84,7 +85,7 @@ TEST_F(OpeningTest, SingleFilesListEveryIconInFileOrder)
     open(single);
     expectLoaded(1);
     EXPECT_TRUE(tp.messages.shown.empty());
-    const QImage expected = iconsource::IconFile(single).image(0, {32, 32}).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage expected = openFile(single).image(0, {32, 32}).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(form->ImageList1.image(1).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
 
     const QString library = fx::makeLibrary(dir.path(), 150, false);
@@ -114,7 +115,7 @@ TEST_F(OpeningTest, ScreensWithMorePixelsShowTheGroupsLargerEntries)
     const QString path = fx::makeIco(dir.path(), "sizes.ico", {{16, 32, false, 1}, {32, 32, false, 2}, {64, 32, false, 3}});
     open(path);
     expectLoaded(1);
-    const iconsource::IconFile file(path);
+    const iconsource::IconFile file = openFile(path);
     auto argb = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
     auto* model = form->ListView1->model();
     for (auto [mode, side] : {std::pair{int(ListView::lvwIcon), 32}, std::pair{int(ListView::lvwList), 16}}) {
@@ -155,10 +156,10 @@ TEST_F(OpeningTest, PathsThatAreNothingLeaveTheListAlone)
         EXPECT_EQ(itemTexts(), QStringList{"0"}) << path.toStdString();
         EXPECT_TRUE(tp.messages.shown.empty());
     }
-    EXPECT_EQ(Form1::PathKind(""), 0);
-    EXPECT_EQ(Form1::PathKind(dir.path()), 2);
-    EXPECT_EQ(Form1::PathKind(fifo), 1);
-    EXPECT_FALSE(Form1::CanOpenFile(fifo));
+    EXPECT_EQ(iconsource::pathKind(""), 0);
+    EXPECT_EQ(iconsource::pathKind(QFile::encodeName(dir.path())), 2);
+    EXPECT_EQ(iconsource::pathKind(QFile::encodeName(fifo)), 1);
+    EXPECT_FALSE(iconsource::canOpenFile(QFile::encodeName(fifo)));
 }
 
 TEST_F(OpeningTest, UnreadableFilesAndFoldersAreRefusedQuietly)
@@ -178,7 +179,7 @@ TEST_F(OpeningTest, UnreadableFilesAndFoldersAreRefusedQuietly)
     if (child == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
-        if (Form1::CanOpenFile(lockedFile))
+        if (iconsource::canOpenFile(QFile::encodeName(lockedFile)))
             _exit(4);
         open(lockedFile);
         open(lockedDir);

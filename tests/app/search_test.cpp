@@ -6,6 +6,7 @@
 #include "platform/iconsource/IconSource.h"
 #include "viewer/Form2.h"
 #include "IconFixtures.h"
+#include "OpenFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -289,7 +290,7 @@ TEST_F(SearchTest, WindowAndCommandLineFindWhatTheReaderCountsInEveryFile)
         }
     }
 
-    // The same icons as JSON lines, names as text.
+    // The same icons as JSON lines, names as text, and as their bytes where they are not UTF-8.
     {
         QProcess p;
         p.start(QStringLiteral(ZOR_ICONS_EXE), {"search", QFile::decodeName(root), "--recursive", "--json"});
@@ -298,9 +299,12 @@ TEST_F(SearchTest, WindowAndCommandLineFindWhatTheReaderCountsInEveryFile)
         for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
             if (!line.isEmpty())
                 lines << QString::fromUtf8(line);
-        for (const Icon& i : expected(true, DefaultKinds, 0, lockedReadable))
-            want << QString::fromUtf8(QJsonDocument(QJsonObject{{"index", i.index}, {"path", shownName(i.path)}, {"size", i.largest}})
-                                          .toJson(QJsonDocument::Compact));
+        for (const Icon& i : expected(true, DefaultKinds, 0, lockedReadable)) {
+            QJsonObject line{{"index", i.index}, {"path", shownName(i.path)}, {"size", i.largest}};
+            if (!QByteArrayView(i.path).isValidUtf8())
+                line.insert("path_bytes", QString::fromLatin1(i.path.toBase64()));
+            want << QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact));
+        }
         lines.sort();
         want.sort();
         EXPECT_EQ(lines, want);
@@ -425,7 +429,7 @@ TEST_F(SearchTest, AFoundIconOpensInTheMainWindowAndOffersItsCommands)
     choose(rowOf(dll, 2), w->MSCopy);
     const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(copied, nullptr);
-    EXPECT_EQ(copied->data("image/vnd.microsoft.icon"), iconsource::IconFile(QFile::decodeName(dll)).groupAsIco(2));
+    EXPECT_EQ(copied->data("image/vnd.microsoft.icon"), openFile(QFile::decodeName(dll)).groupAsIco(2));
 
     // The filter keeps the icons of the files whose names hold what is typed.
     QTest::keyClicks(w->txtFilter, "PROG");

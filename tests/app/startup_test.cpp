@@ -81,7 +81,7 @@ TEST_F(AppTest, FurtherPathsStartOneInstanceEachWithExactlyThatPath)
     Form1 bare;
     bare.Form_Load();
     EXPECT_EQ(bare.LastPathIndex, 0);
-    EXPECT_EQ(bare.CommandPaths[0], "");
+    EXPECT_TRUE(bare.CommandPaths[0].isEmpty());
     EXPECT_EQ(bare.Text1->currentText(), "");
 }
 
@@ -93,8 +93,14 @@ TEST(CommandLine, OptionsOfOurOwnAreNotPaths)
         {{"zor", "--screenshot=/tmp/s.png", "--shot-view", "small", "--shot-dialog=about", "/i/a.ico"}, {"/i/a.ico"}},
         {{"zor", "/i/a.ico", "--", "-b.ico", "--help"}, {"/i/a.ico", "-b.ico", "--help"}},
     };
+    auto bytes = [](const QStringList& words) {
+        QList<QByteArray> out;
+        for (const QString& w : words)
+            out << w.toUtf8();
+        return out;
+    };
     for (const auto& [argv, paths] : cases)
-        EXPECT_EQ(commandLinePaths(argv), paths) << argv.join(' ').toStdString();
+        EXPECT_EQ(commandLinePaths(bytes(argv)), bytes(paths)) << argv.join(' ').toStdString();
 }
 
 // Qt's own dialogs speak the program's language once the real facilities are in place.

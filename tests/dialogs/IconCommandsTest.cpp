@@ -2,6 +2,7 @@
 // window, driven with the keys, the File menu and the list's context menu.
 #include "app/AppFixture.h"
 #include "IconFixtures.h"
+#include "OpenFile.h"
 #include "dialogs/frmIconInfo.h"
 #include "platform/iconsource/IconSource.h"
 
@@ -172,7 +173,7 @@ TEST_F(ExportTest, SavesTheGroupAsStoredAndEachSizeAsPng)
         SCOPED_TRACE(row.what);
         open(row.source);
         QTest::keyClick(form.get(), row.small ? Qt::Key_S : Qt::Key_L, Qt::ControlModifier);
-        const IconFile source(row.file);
+        const IconFile source = openFile(row.file);
         const QString ico = out + "/" + row.what + ".ico";
         tp.files.saveAnswers.push_back(SavedFile{ico, 0});
         run(row.way, Save, row.item);
@@ -181,7 +182,7 @@ TEST_F(ExportTest, SavesTheGroupAsStoredAndEachSizeAsPng)
         EXPECT_EQ(request.folder, QFileInfo(row.file).absolutePath());
         EXPECT_EQ(request.name, row.name);
         EXPECT_EQ(request.filter, "アイコン|*.ico|PNG 画像|*.png");
-        expectSameEntries(IconFile(ico).entries(0), source.entries(row.group));
+        expectSameEntries(openFile(ico).entries(0), source.entries(row.group));
         EXPECT_EQ(fx::runTool("icotool", {"-l", ico}),
                   fx::runTool("icotool", {"-l", reference(row.file, row.group, out + "/reference.ico")}));
 
@@ -229,7 +230,7 @@ TEST_F(ExportTest, CopyAndDragCarryThePictureAndTheIcoFile)
                            Row{s.ico, 1, s.ico, 0, "mixed_0.ico", Way::Menu}}) {
         SCOPED_TRACE(row.dragName.toStdString());
         open(row.source);
-        const IconFile source(row.file);
+        const IconFile source = openFile(row.file);
         const QByteArray ico = source.groupAsIco(row.group);
         QImage largest;
         for (const GroupEntry& e : source.entries(row.group))
@@ -268,7 +269,7 @@ TEST_F(ExportTest, CopyAndDragCarryThePictureAndTheIcoFile)
         form->ListView1->runDrag = nullptr;
         ASSERT_FALSE(dragged.isEmpty());
         EXPECT_EQ(QFileInfo(dragged).fileName(), row.dragName);
-        expectSameEntries(IconFile(dragged).entries(0), source.entries(row.group));
+        expectSameEntries(openFile(dragged).entries(0), source.entries(row.group));
         EXPECT_EQ(pixels(QImage::fromData(png, "PNG")), pixels(largest));
         EXPECT_EQ(form->Text1->currentText(), before) << "dropped on its own list";
         EXPECT_TRUE(tp.messages.shown.empty());
@@ -312,7 +313,7 @@ TEST_F(ExportTest, InformationShowsEveryImageAndSavesTheOneChosen)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.resource.toStdString() + " " + row.file.toStdString());
         open(row.source);
-        const IconFile source(row.file);
+        const IconFile source = openFile(row.file);
         const auto entries = source.entries(row.group);
         const QString png = out + "/chosen.png";
         QFile::remove(png);
@@ -405,12 +406,12 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         }
         for (const QString& name : row.written) {
             if (!row.png) {
-                EXPECT_EQ(fx::readBytes(target + "/" + name), IconFile(library).groupAsIco(name.section('.', 0, 0).toInt())) << name.toStdString();
+                EXPECT_EQ(fx::readBytes(target + "/" + name), openFile(library).groupAsIco(name.section('.', 0, 0).toInt())) << name.toStdString();
                 continue;
             }
             const QString stem = name.section('-', 0, 0);
             const QString made = row.source == library ? QStringLiteral("%1/%2-32.png").arg(cli, stem) : QString();
-            const QImage want = made.isEmpty() ? IconFile(s.folder + "/" + (stem == "a" ? "a.ico" : "b.icl")).image(0, {32, 32}) : QImage(made);
+            const QImage want = made.isEmpty() ? openFile(s.folder + "/" + (stem == "a" ? "a.ico" : "b.icl")).image(0, {32, 32}) : QImage(made);
             EXPECT_EQ(pixels(QImage(target + "/" + name)), pixels(want)) << name.toStdString();
         }
         QStringList all = row.written + row.existing;

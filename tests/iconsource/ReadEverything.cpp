@@ -20,9 +20,11 @@ QString readEverything(const QByteArray& bytes)
     const int n = file.count();
     if (n < 0)
         return QStringLiteral("negative count %1").arg(n);
-    for (const GroupName& name : groupNames(bytes))
-        if (name.name.size() > 0xffff)
+    for (int k = 0; k < n; ++k)
+        if (const GroupName name = file.groupName(k); name.name.size() > 0xffff)
             return QStringLiteral("a group name of %1 characters").arg(name.name.size());
+    if ((n == 0) != (file.whyEmpty().kind != EmptyReason::None && file.whyEmpty().kind != EmptyReason::ImagesRefused))
+        return QStringLiteral("%1 icons, and as the reason for none: %2").arg(n).arg(file.whyEmpty().text());
     std::set<std::pair<quintptr, qsizetype>> decoded;
     for (int k = 0; k < n; ++k) {
         const auto entries = file.entries(k);

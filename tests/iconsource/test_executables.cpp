@@ -1,6 +1,7 @@
 // PE32, PE32+ and NE images: group count and order against wrestool, ico export, decoding.
 
 #include "Fixtures.h"
+#include "OpenFile.h"
 #include "IconSource.h"
 
 #include <QDir>
@@ -76,12 +77,12 @@ TEST(Executables, KeepTheResourceDirectoryOrderAndFirstLanguage)
     // ALPHA, ZETA, 2 (US English), 7, 300: every group holds its .ico's images unchanged.
     const QStringList expected{f.plainB, f.plainA, f.plainB, f.depthsIco, f.pngOnlyIco};
     for (const QString& path : {f.dll32, f.dll64, f.exe32, f.cpl64}) {
-        const IconFile file(path);
+        const IconFile file = openFile(path);
         ASSERT_EQ(file.count(), expected.size()) << qPrintable(path);
         for (int k = 0; k < file.count(); ++k)
             EXPECT_EQ(file.groupAsIco(k), readBytes(expected[k])) << qPrintable(path) << " group " << k;
     }
-    const IconFile icl(f.icl);
+    const IconFile icl = openFile(f.icl);
     ASSERT_EQ(icl.count(), 3);
     EXPECT_EQ(icl.groupAsIco(0), readBytes(f.depthsIco));
     EXPECT_EQ(icl.groupAsIco(2), readBytes(f.plainB));
@@ -91,7 +92,7 @@ TEST(Executables, IcoExportListsWhatWrestoolExtracts)
 {
     REQUIRE_FIXTURES();
     for (const QString& path : {fixtures().dll64, fixtures().exe32, fixtures().icl, fixtures().manyIcl}) {
-        const IconFile file(path);
+        const IconFile file = openFile(path);
         const auto groups = wrestoolGroupLanguages(path);
         ASSERT_EQ(int(groups.size()), file.count());
         for (int k = 0; k < file.count(); k += (k < 4 ? 1 : 37)) {
@@ -109,20 +110,20 @@ TEST(Executables, ExtractTheSameImagesAsTheIconFiles)
     REQUIRE_FIXTURES();
     const Fixtures& f = fixtures();
     for (const QString& path : {f.dll64, f.icl}) {
-        const IconFile file(path);
+        const IconFile file = openFile(path);
         const int depths = path == f.icl ? 0 : 3;
         const IconPair pair = file.extract(depths);
         EXPECT_TRUE(sameImage(pair.large, icotoolImage(f.depthsIco, 5))) << qPrintable(path);
         EXPECT_TRUE(sameImage(pair.small, icotoolImage(f.depthsIco, 2))) << qPrintable(path);
     }
     // Every icon of a large library comes out in both sizes.
-    const auto all = extractIcons(f.manyIcl, 0, 1000);
-    ASSERT_EQ(all.size(), 170u);
-    for (const IconPair& p : all) {
+    const IconFile library = openFile(f.manyIcl);
+    ASSERT_EQ(library.count(), 170);
+    for (int i = 0; i < library.count(); ++i) {
+        const IconPair p = library.extract(i);
         EXPECT_EQ(p.large.size(), QSize(32, 32));
         EXPECT_EQ(p.small.size(), QSize(16, 16));
     }
-    EXPECT_EQ(extractIcons(f.manyDll, 150, 20).size(), 10u);
-    EXPECT_TRUE(extractIcons(f.manyDll, -1, 2).empty());
-    EXPECT_TRUE(extractIcons(f.manyDll, 160, 2).empty());
+    EXPECT_TRUE(library.extract(-1).large.isNull());
+    EXPECT_TRUE(library.extract(170).large.isNull());
 }

@@ -1,6 +1,7 @@
 // ICO and CUR files: counting, the choice of image per size, decoding against icotool.
 
 #include "Fixtures.h"
+#include "OpenFile.h"
 #include "IconSource.h"
 
 #include <QFile>
@@ -35,7 +36,7 @@ TEST(IcoFile, HoldsOneIconWhateverTheName)
     const QString fifo = f.scratchPath("fifo.ico");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_EQ(countIcons(fifo), 0);   // and does not wait for a writer
-    EXPECT_TRUE(extractIcons(text, 0, 1).empty());
+    EXPECT_TRUE(openFile(text).extract(0).large.isNull());
 }
 
 TEST(IcoFile, ListsTheEntriesIcotoolLists)
@@ -43,7 +44,7 @@ TEST(IcoFile, ListsTheEntriesIcotoolLists)
     REQUIRE_FIXTURES();
     for (const QString& path : {fixtures().depthsIco, fixtures().cursor, fixtures().plainB}) {
         const auto listed = icotoolList(path);
-        const auto entries = IconFile(path).entries(0);
+        const auto entries = openFile(path).entries(0);
         ASSERT_EQ(entries.size(), listed.size()) << qPrintable(path);
         for (size_t i = 0; i < listed.size(); ++i) {
             EXPECT_EQ(entries[i].width, listed[i].width) << qPrintable(path) << " entry " << i;
@@ -58,7 +59,7 @@ TEST(IcoFile, DecodesEveryDepthAsIcotoolDoes)
     REQUIRE_FIXTURES();
     // 1, 4, 8, 24 and 32 bits with AND masks, and a PNG-compressed 256 px image; a cursor too.
     for (const QString& path : {fixtures().depthsIco, fixtures().cursor}) {
-        const auto entries = IconFile(path).entries(0);
+        const auto entries = openFile(path).entries(0);
         for (size_t i = 0; i < entries.size(); ++i)
             EXPECT_TRUE(sameImage(decodeEntry(entries[i]), icotoolImage(path, int(i) + 1)))
                 << qPrintable(path) << " entry " << i;
@@ -68,12 +69,12 @@ TEST(IcoFile, DecodesEveryDepthAsIcotoolDoes)
 TEST(IcoFile, TakesTheNearestSizeAtTheDeepestColours)
 {
     REQUIRE_FIXTURES();
-    const IconPair pair = IconFile(fixtures().depthsIco).extract(0);
+    const IconPair pair = openFile(fixtures().depthsIco).extract(0);
     // 32 px at 32 bits beats 8 and 24 bits; of the two 16 px images the 4-bit one.
     EXPECT_TRUE(sameImage(pair.large, icotoolImage(fixtures().depthsIco, 5)));
     EXPECT_TRUE(sameImage(pair.small, icotoolImage(fixtures().depthsIco, 2)));
 
-    const IconFile only(fixtures().pngOnlyIco);
+    const IconFile only = openFile(fixtures().pngOnlyIco);
     const QImage big = icotoolImage(fixtures().pngOnlyIco, 1);
     const IconPair scaled = only.extract(0);
     EXPECT_TRUE(sameImage(scaled.large, big.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
@@ -155,7 +156,7 @@ TEST(IcoFile, FitsEveryImageIntoTheSquareWithItsAspectKept)
 TEST(IcoFile, EnlargesByWholeFactorsPixelForPixel)
 {
     REQUIRE_FIXTURES();
-    const IconFile file(fixtures().small16Ico);
+    const IconFile file = openFile(fixtures().small16Ico);
     const QImage source = decodeEntry(file.entries(0).at(0));
     ASSERT_EQ(source.size(), QSize(16, 16));
     for (int factor : {2, 3}) {
@@ -172,12 +173,12 @@ TEST(IcoFile, EnlargesByWholeFactorsPixelForPixel)
 TEST(IcoFile, GroupAsIcoRebuildsTheFileItCameFrom)
 {
     REQUIRE_FIXTURES();
-    EXPECT_EQ(IconFile(fixtures().depthsIco).groupAsIco(0), readBytes(fixtures().depthsIco));
-    EXPECT_TRUE(IconFile(fixtures().depthsIco).groupAsIco(1).isEmpty());
+    EXPECT_EQ(openFile(fixtures().depthsIco).groupAsIco(0), readBytes(fixtures().depthsIco));
+    EXPECT_TRUE(openFile(fixtures().depthsIco).groupAsIco(1).isEmpty());
 
     // A cursor comes out as an icon with the same images.
     const QString asIco = fixtures().scratchPath("arrow-as.ico");
-    writeBytes(asIco, IconFile(fixtures().cursor).groupAsIco(0));
+    writeBytes(asIco, openFile(fixtures().cursor).groupAsIco(0));
     const auto listed = icotoolList(asIco);
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_TRUE(sameImage(icotoolImage(asIco, 2), icotoolImage(fixtures().cursor, 2)));

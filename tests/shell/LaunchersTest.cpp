@@ -51,7 +51,8 @@ TEST(LaunchersTest, ControlPanelOutsideTheTableOrFailingGivesZero)
     t.starter.fail = true;
     EXPECT_EQ(LaunchControlPanel(0, style), 0.0);
     struct Throwing : ProgramStarter {
-        qint64 start(const QString&, const QStringList&) override { throw RuntimeError(53, "file not found"); }
+        using ProgramStarter::start;
+        qint64 start(const QByteArray&, const QList<QByteArray>&) override { throw RuntimeError(53, "file not found"); }
     } throwing;
     t.p.starter = &throwing;
     t.install();

@@ -1,5 +1,7 @@
 #include "support/TestPlatform.h"
 
+#include <QFile>
+
 #include <QDialog>
 
 namespace zor::test {
@@ -42,9 +44,12 @@ int RecordingMessageBoxes::ask(QWidget*, const Message& message, const QStringLi
     return answer;
 }
 
-qint64 RecordingStarter::start(const QString& program, const QStringList& arguments)
+qint64 RecordingStarter::start(const QByteArray& program, const QList<QByteArray>& arguments)
 {
-    calls.push_back({program, arguments});
+    QStringList text;
+    for (const QByteArray& a : arguments)
+        text << QFile::decodeName(a);
+    calls.push_back({QFile::decodeName(program), text, arguments});
     return fail ? 0 : nextPid++;
 }
 

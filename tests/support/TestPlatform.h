@@ -5,6 +5,7 @@
 #include "support/RecordingShell.h"
 #include "support/MemoryRegistry.h"
 
+#include <QFile>
 #include <QMap>
 #include <deque>
 #include <vector>
@@ -34,8 +35,10 @@ public:
 
 class RecordingStarter : public ProgramStarter {
 public:
-    struct Call { QString program; QStringList arguments; };
-    qint64 start(const QString& program, const QStringList& arguments) override;
+    // As text for comparing, and the arguments' bytes as they went.
+    struct Call { QString program; QStringList arguments; QList<QByteArray> bytes; };
+    using ProgramStarter::start;
+    qint64 start(const QByteArray& program, const QList<QByteArray>& arguments) override;
     std::vector<Call> calls;
     qint64 nextPid = 4242;
     bool fail = false;
@@ -53,10 +56,17 @@ class FakeIdentity : public Identity {
 public:
     QString programFolder() const override { return folder; }
     QString fileName() const override { return file; }
-    QStringList arguments() const override { return args; }
+    QList<QByteArray> arguments() const override
+    {
+        QList<QByteArray> out = rawArgs;
+        for (const QString& a : args)
+            out << QFile::encodeName(a);
+        return out;
+    }
     QString folder = QStringLiteral("/opt/zor");
     QString file = QStringLiteral("zor");
     QStringList args;
+    QList<QByteArray> rawArgs;   // paths as bytes, before args
 };
 
 class ScriptedFileDialogs : public FileDialogs {

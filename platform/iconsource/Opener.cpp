@@ -1,0 +1,314 @@
+#include "Opener.h"
+
+#include "Formats.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zor::iconsource {
+
+namespace {
+
+// ---- mapped files that shrink while they are read ------------------------------------
+
+// The mappings in use, for the bus-error handler: it replaces their vanished pages with
+// zeros. A fixed table of atomics, as a signal handler may read nothing else.
+constexpr size_t kGuardedMappings = 4096;
+struct Guarded {
+    std::atomic<uintptr_t> start{0};
+    std::atomic<size_t> length{0};
+};
+std::array<Guarded, kGuardedMappings> guarded;
+struct sigaction previousBusAction;
+const uintptr_t pageMask = ~uintptr_t(sysconf(_SC_PAGESIZE) - 1);
+
+void onBusError(int signal, siginfo_t* info, void* context)
+{
+    const auto at = reinterpret_cast<uintptr_t>(info->si_addr);
+    for (const Guarded& g : guarded) {
+        const uintptr_t start = g.start.load(std::memory_order_acquire);
+        if (start == 0 || at < start || at - start >= g.length.load(std::memory_order_acquire))
+            continue;
+        void* page = reinterpret_cast<void*>(at & pageMask);
+        if (mmap(page, ~pageMask + 1, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
+            return;   // the load is repeated and reads zeros
+        break;
+    }
+    if ((previousBusAction.sa_flags & SA_SIGINFO) && previousBusAction.sa_sigaction) {
+        previousBusAction.sa_sigaction(signal, info, context);
+    } else if (!(previousBusAction.sa_flags & SA_SIGINFO) && previousBusAction.sa_handler != SIG_DFL
+               && previousBusAction.sa_handler != SIG_IGN) {
+        previousBusAction.sa_handler(signal);
+    } else {
+        ::signal(SIGBUS, SIG_DFL);   // not ours: the fault repeats and ends the program as usual
+    }
+}
+
+// Guards [start, start + length) until release; false when the table is full.
+bool guard(const void* start, size_t length)
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGBUS, &action, &previousBusAction);
+    });
+    for (Guarded& g : guarded) {
+        uintptr_t free = 0;
+        if (g.start.load(std::memory_order_relaxed) == 0
+            && g.start.compare_exchange_strong(free, reinterpret_cast<uintptr_t>(start))) {
+            g.length.store(length, std::memory_order_release);
+            return true;
+        }
+    }
+    return false;
+}
+
+void release(const void* start)
+{
+    for (Guarded& g : guarded) {
+        if (g.start.load(std::memory_order_acquire) == reinterpret_cast<uintptr_t>(start)) {
+            g.length.store(0, std::memory_order_release);
+            g.start.store(0, std::memory_order_release);
+            return;
+        }
+    }
+}
+
+// A whole file mapped and guarded for as long as the object lives.
+class Mapping {
+public:
+    static std::shared_ptr<const Mapping> of(int fd, qint64 size)
+    {
+        void* start = mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (start == MAP_FAILED)
+            return nullptr;
+        if (!guard(start, size_t(size))) {
+            munmap(start, size_t(size));
+            return nullptr;
+        }
+        return std::shared_ptr<const Mapping>(new Mapping(start, size));
+    }
+    ~Mapping()
+    {
+        munmap(m_start, size_t(m_size));
+        release(m_start);
+    }
+    QByteArrayView bytes() const { return QByteArrayView(static_cast<const char*>(m_start), m_size); }
+
+private:
+    Mapping(void* start, qint64 size) : m_start(start), m_size(size) {}
+    void* m_start;
+    qint64 m_size;
+};
+
+// Reads [from, to) of fd into bytes; false on a read error. Stops early at the end of the file.
+bool readInto(int fd, QByteArray& bytes, qint64 from, qint64 to)
+{
+    bytes.resize(to);
+    qint64 got = from;
+    while (got < to) {
+        const ssize_t n = ::pread(fd, bytes.data() + got, size_t(to - got), got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return true;
+}
+
+// Each reader thread of a search maps its files side by side into one reserved stretch of
+// address space and gives them back together when it is full: taking a mapping away makes
+// every other core drop its view of it, and doing that once for many files instead of once
+// a file is what lets the threads read in parallel.
+class MappingArea {
+public:
+    ~MappingArea()
+    {
+        if (m_base != MAP_FAILED && !m_broken) {
+            munmap(m_base, kAreaBytes);
+            release(m_base);
+        }
+    }
+    // The file's bytes, mapped until the area is next given back; nullptr when it cannot
+    // be mapped here.
+    const char* map(int fd, qint64 size)
+    {
+        const size_t length = (size_t(size) + ~pageMask) & pageMask;
+        if (m_broken || length > kAreaBytes / 4)
+            return nullptr;
+        if (m_base == MAP_FAILED) {
+            void* base = mmap(nullptr, kAreaBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            if (base == MAP_FAILED)
+                return nullptr;
+            if (!guard(base, kAreaBytes)) {
+                munmap(base, kAreaBytes);
+                return nullptr;
+            }
+            m_base = base;
+        }
+        if (m_used + length > kAreaBytes && !giveBack())
+            return nullptr;
+        char* at = static_cast<char*>(m_base) + m_used;
+        if (mmap(at, size_t(size), PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
+            // A failed fixed mapping may leave a hole that others can take: the area is
+            // never used or given back again.
+            m_broken = true;
+            return nullptr;
+        }
+        m_used += length;
+        return at;
+    }
+
+private:
+    bool giveBack()
+    {
+        if (mmap(m_base, m_used, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_NORESERVE, -1, 0) == MAP_FAILED)
+            m_broken = true;
+        m_used = 0;
+        return !m_broken;
+    }
+    static constexpr size_t kAreaBytes = size_t(256) << 20;
+    void* m_base = MAP_FAILED;
+    size_t m_used = 0;
+    bool m_broken = false;
+};
+
+// Opens name in folder as a regular file; -1, with outcome set, when it is not one.
+int openRegular(int folder, const char* name, qint64& size, Outcome& outcome)
+{
+    // Non-blocking: a FIFO put in place of the file after a listing saw it must not wait.
+    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        outcome = errno == ENOENT || errno == ENOTDIR ? Outcome::NotAFile : Outcome::Unreadable;
+        return -1;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        outcome = Outcome::NotAFile;
+        return -1;
+    }
+    size = st.st_size;
+    return fd;
+}
+
+// The whole file: read when small or when it cannot be mapped, else mapped and guarded.
+std::optional<IconFile> wholeFile(int fd, qint64 size, QByteArray&& head, Outcome& outcome)
+{
+    if (size > kReadWholeBytes) {
+        if (auto mapping = Mapping::of(fd, size)) {
+            const QByteArrayView bytes = mapping->bytes();
+            outcome = Outcome::Read;
+            return IconFile::fromMapped(bytes, std::move(mapping));
+        }
+    }
+    // Size 0 is what some special files report; they are read up to the bound.
+    const qint64 end = size > 0 ? std::min(size, kMaxReadBytes) : kMaxReadBytes;
+    if (!readInto(fd, head, head.size(), end)) {
+        outcome = Outcome::Unreadable;
+        return std::nullopt;
+    }
+    outcome = Outcome::Read;
+    return IconFile::fromData(head);
+}
+
+} // namespace
+
+quint8 pathKind(const QByteArray& path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(path.constData(), &st) != 0)
+        return 0;
+    return S_ISDIR(st.st_mode) ? 2 : 1;
+}
+
+bool canOpenFile(const QByteArray& path)
+{
+    qint64 size = 0;
+    Outcome outcome = Outcome::Read;
+    const int fd = path.isEmpty() ? -1 : openRegular(AT_FDCWD, path.constData(), size, outcome);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
+}
+
+std::optional<IconFile> openIconFile(const QByteArray& path, Outcome* outcome)
+{
+    Outcome ignored = Outcome::Read;
+    Outcome& result = outcome ? *outcome : ignored;
+    qint64 size = 0;
+    const int fd = path.isEmpty() ? -1 : openRegular(AT_FDCWD, path.constData(), size, result);
+    if (fd < 0) {
+        if (path.isEmpty())
+            result = Outcome::NotAFile;
+        return std::nullopt;
+    }
+    auto file = wholeFile(fd, size, QByteArray(), result);
+    ::close(fd);
+    return file;
+}
+
+bool withIconSource(const QByteArray& path, const std::function<void(const IconFile&)>& use)
+{
+    const auto file = openIconFile(path);
+    if (file)
+        use(*file);
+    return bool(file);
+}
+
+Outcome readIconSourceAt(int folder, const char* name, Need need, const std::function<void(const IconFile&)>& use)
+{
+    Outcome outcome = Outcome::Read;
+    qint64 size = 0;
+    const int fd = openRegular(folder, name, size, outcome);
+    if (fd < 0)
+        return outcome;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    QByteArray bytes;
+    if (need == Need::Directories) {
+        // For the sizes alone the first bytes often tell all: an icon file's directory, or
+        // that the file is no icon source at all. The reader knows icon files by their header
+        // and programs by "MZ"; any other file holds no icons, however large.
+        if (!readInto(fd, bytes, 0, std::min(size, kHeadBytes)))
+            return Outcome::Unreadable;
+        const qint64 directoryEnd = icoDirectoryEnd(bytes);
+        if (size > bytes.size() && (directoryEnd > 0 || !bytes.startsWith("MZ"))) {
+            if (directoryEnd > bytes.size() && !readInto(fd, bytes, bytes.size(), std::min(size, directoryEnd)))
+                return Outcome::Unreadable;
+            use(IconFile::fromData(directoryEnd > 0 ? bytes : QByteArray()));
+            return Outcome::Read;
+        }
+        if (size > kReadWholeBytes) {
+            static thread_local MappingArea area;
+            if (const char* mapped = area.map(fd, size)) {
+                use(IconFile::fromMapped(QByteArrayView(mapped, size), nullptr));
+                return Outcome::Read;
+            }
+        }
+    }
+    auto file = wholeFile(fd, size, std::move(bytes), outcome);
+    if (file)
+        use(*file);
+    return outcome;
+}
+
+} // namespace zor::iconsource
