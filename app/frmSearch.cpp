@@ -5,13 +5,12 @@
 #include "platform/ImageList.h"
 #include "platform/Platform.h"
 #include "platform/desktop/Shell.h"
-#include "platform/iconsource/IconSearch.h"
+#include "icons/FoundIcons.h"
+#include "platform/iconsource/Opener.h"
 #include "viewer/EnlargedViewSource.h"
 #include "viewer/Form2.h"
 
-#include <QAbstractListModel>
 #include <QAction>
-#include <QCache>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,128 +27,20 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
-#include <QThread>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <condition_variable>
-#include <mutex>
 
 namespace zor {
 
 using namespace iconsource;
 
 namespace {
-constexpr int FileNameRole = Qt::UserRole;
-constexpr int TakeEveryMs = 100;   // how often found icons move into the list
-// Icons the search may hold for the list before it waits: a window that cannot keep up
-// holds the search back instead of piling up memory.
-constexpr size_t InboxLimit = 16384;
-
 QPixmap broken(bool large)
 {
     return QPixmap(large ? QStringLiteral(":/art/broken32.png") : QStringLiteral(":/art/broken16.png"));
 }
-
-QString fileNameOf(const QString& path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
 } // namespace
-
-// The found icons, grouped by file in the order the search found them. Pictures are
-// read only for the rows the list shows, and kept for a while.
-class FoundIconModel : public QAbstractListModel {
-public:
-    struct File {
-        QByteArray path;
-        QString shown;   // the path as text
-        QString name;
-    };
-    struct Row {
-        int file;
-        int index;
-        int largest;
-    };
-
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows.size()); }
-
-    QVariant data(const QModelIndex& mi, int role) const override
-    {
-        if (!mi.isValid() || mi.row() >= int(rows.size()))
-            return {};
-        const Row& r = rows[size_t(mi.row())];
-        const File& f = files[size_t(r.file)];
-        switch (role) {
-        case Qt::DisplayRole:
-            return QStringLiteral("%1,%2").arg(f.name).arg(r.index);
-        case Qt::ToolTipRole:
-            return QStringLiteral("%1,%2\n最大 %3 × %3").arg(f.shown).arg(r.index).arg(r.largest);
-        case FileNameRole:
-            return f.name;
-        case Qt::DecorationRole:
-            return picture(mi.row());
-        default:
-            return {};
-        }
-    }
-
-    QPixmap picture(int row) const
-    {
-        const quint64 key = quint64(row) << 1 | (large ? 1 : 0);
-        if (const QPixmap* kept = pictures.object(key))
-            return *kept;
-        const Row& r = rows[size_t(row)];
-        const int side = large ? 32 : 16;
-        QImage image;
-        withIconSource(files[size_t(r.file)].path, [&](const IconFile& file) { image = file.image(r.index, {side, side}); });
-        auto* made = new QPixmap(image.isNull() ? broken(large) : QPixmap::fromImage(image));
-        const QPixmap out = *made;
-        pictures.insert(key, made);
-        return out;
-    }
-
-    void append(std::vector<FoundFile>&& found)
-    {
-        size_t count = 0;
-        for (const FoundFile& f : found)
-            count += f.icons.size();
-        if (count == 0)
-            return;
-        beginInsertRows({}, int(rows.size()), int(rows.size() + count - 1));
-        for (FoundFile& f : found) {
-            const QString shown = shownName(f.path);
-            files.push_back({std::move(f.path), shown, fileNameOf(shown)});
-            for (const FoundIcon& icon : f.icons)
-                rows.push_back({int(files.size() - 1), icon.index, icon.largest});
-        }
-        endInsertRows();
-    }
-
-    void clear()
-    {
-        beginResetModel();
-        files.clear();
-        rows.clear();
-        pictures.clear();
-        endResetModel();
-    }
-
-    void setLarge(bool on)
-    {
-        if (large == on)
-            return;
-        large = on;
-        if (!rows.empty())
-            Q_EMIT dataChanged(index(0), index(int(rows.size()) - 1), {Qt::DecorationRole});
-    }
-
-    std::vector<File> files;
-    std::vector<Row> rows;
-    bool large = true;
-    mutable QCache<quint64, QPixmap> pictures{4000};
-};
 
 namespace {
 
@@ -158,25 +49,20 @@ class FoundFileView : public EnlargedViewSource {
 public:
     FoundFileView(const FoundIconModel& model, int row)
     {
-        const int file = model.rows[size_t(row)].file;
-        m_path = model.files[size_t(file)].shown;
-        for (const FoundIconModel::Row& r : model.rows) {
+        const int file = model.row(row).file;
+        m_path = model.fileOf(row).path.shown();
+        for (const FoundIconModel::Row& r : model.rows()) {
             if (r.file != file)
                 continue;
             m_numbers.push_back(r.index);
-            if (&r == &model.rows[size_t(row)])
+            if (&r == &model.row(row))
                 m_clicked = int(m_numbers.size());
         }
-        bool read = withIconSource(model.files[size_t(file)].path, [&](const IconFile& source) {
-            for (int n : m_numbers) {
-                const IconPair pair = source.extract(n);
-                m_large.add(pair.large.isNull() ? broken(true) : QPixmap::fromImage(pair.large));
-                m_small.add(pair.small.isNull() ? broken(false) : QPixmap::fromImage(pair.small));
-            }
-        });
-        for (size_t i = read ? m_numbers.size() : 0; i < m_numbers.size(); ++i) {
-            m_large.add(broken(true));
-            m_small.add(broken(false));
+        const auto source = openIconFile(model.fileOf(row).path);
+        for (int n : m_numbers) {
+            const IconPair pair = source ? source->extract(n) : IconPair();
+            m_large.add(pair.large.isNull() ? broken(true) : QPixmap::fromImage(pair.large));
+            m_small.add(pair.small.isNull() ? broken(false) : QPixmap::fromImage(pair.small));
         }
     }
 
@@ -203,45 +89,6 @@ private:
 };
 
 } // namespace
-
-// What the search thread found and the window has not taken yet.
-struct frmSearch::Inbox {
-    std::mutex lock;
-    std::condition_variable taken;
-    std::vector<FoundFile> files;
-    size_t icons = 0;
-    bool closed = false;   // stopped: nothing more is accepted
-    bool rootUnreadable = false;
-
-    void put(FoundFile&& file)
-    {
-        std::unique_lock hold(lock);
-        taken.wait(hold, [&] { return closed || icons < InboxLimit; });
-        if (closed)
-            return;
-        icons += file.icons.size();
-        files.push_back(std::move(file));
-    }
-    std::vector<FoundFile> take()
-    {
-        std::vector<FoundFile> out;
-        {
-            std::lock_guard hold(lock);
-            out.swap(files);
-            icons = 0;
-        }
-        taken.notify_all();
-        return out;
-    }
-    void close()
-    {
-        {
-            std::lock_guard hold(lock);
-            closed = true;
-        }
-        taken.notify_all();
-    }
-};
 
 frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
 {
@@ -306,11 +153,10 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     cmdLarge = viewButton(QStringLiteral("cmdLarge"), QStringLiteral(":/art/tb2.png"), QStringLiteral("大きいアイコン"));
     cmdSmall = viewButton(QStringLiteral("cmdSmall"), QStringLiteral(":/art/tb3.png"), QStringLiteral("小さいアイコン"));
 
-    m_model = new FoundIconModel;
-    m_model->setParent(this);
+    m_model = new FoundIconModel(this);
     m_shown = new QSortFilterProxyModel(this);
     m_shown->setSourceModel(m_model);
-    m_shown->setFilterRole(FileNameRole);
+    m_shown->setFilterRole(FoundIconModel::FileNameRole);
     m_shown->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
     lstResults = new QListView(this);
@@ -373,9 +219,15 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     layout->addWidget(lblProgress);
     setTabOrder(txtFilter, lstResults);
 
-    m_timer = new QTimer(this);
-    m_timer->setInterval(TakeEveryMs);
-    connect(m_timer, &QTimer::timeout, this, [this] { trap([&] { takeFound(); }); });
+    m_session = new SearchSession(this);
+    connect(m_session, &SearchSession::found, this, [this](const FoundFiles& files) {
+        trap([&] {
+            m_model->append(files);
+            showCount();
+        });
+    });
+    connect(m_session, &SearchSession::progressed, this, [this] { trap([&] { showProgress(); }); });
+    connect(m_session, &SearchSession::finished, this, [this](bool rootListed) { trap([&] { searchEnded(rootListed); }); });
 
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { cmdStop_Click(); });
@@ -403,17 +255,7 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     resize(640, 480);
 }
 
-frmSearch::~frmSearch()
-{
-    if (m_search)
-        m_search->cancel();
-    if (m_inbox)
-        m_inbox->close();
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
-}
+frmSearch::~frmSearch() = default;
 
 void frmSearch::setFolder(const StoredPath& folder)
 {
@@ -423,7 +265,7 @@ void frmSearch::setFolder(const StoredPath& folder)
 
 bool frmSearch::running() const
 {
-    return m_thread != nullptr;
+    return m_session->running();
 }
 
 int frmSearch::foundCount() const
@@ -457,16 +299,7 @@ void frmSearch::cmdSearch_Click()
         m_ended.clear();
         m_cancelled = false;
         m_searched = options.root;
-        m_inbox = std::make_shared<Inbox>();
-        m_search = std::make_shared<IconSearch>(options);
-        m_thread = QThread::create([search = m_search, inbox = m_inbox] {
-            const bool listed = search->run([&inbox](FoundFile&& file) { inbox->put(std::move(file)); });
-            std::lock_guard hold(inbox->lock);
-            inbox->rootUnreadable = !listed;
-        });
-        connect(m_thread, &QThread::finished, this, [this] { trap([&] { searchEnded(); }); });
-        m_thread->start();
-        m_timer->start();
+        m_session->start(options);
         showCount();
         showProgress();
         enableControls();
@@ -479,36 +312,27 @@ void frmSearch::cmdStop_Click()
     trap([&] {
         if (!running())
             return;
-        m_search->cancel();
-        m_inbox->close();
+        m_session->stop();
         m_cancelled = true;
-        takeFound();
-        m_ended = endedText();
+        m_ended = endedText(true);
+        showCount();
         showProgress();
     });
 }
 
-void frmSearch::searchEnded()
+void frmSearch::searchEnded(bool rootListed)
 {
-    takeFound();
-    m_ended = endedText();
-    m_timer->stop();
-    m_thread->deleteLater();
-    m_thread = nullptr;
+    if (!m_cancelled || !rootListed)
+        m_ended = endedText(rootListed);
     showProgress();
     enableControls();
 }
 
-QString frmSearch::endedText() const
+QString frmSearch::endedText(bool rootListed) const
 {
-    bool rootUnreadable = false;
-    {
-        std::lock_guard hold(m_inbox->lock);
-        rootUnreadable = m_inbox->rootUnreadable;
-    }
-    if (rootUnreadable)
+    if (!rootListed)
         return QStringLiteral("フォルダを読めません: %1").arg(shownName(m_searched));
-    const SearchProgress p = m_search->progress();
+    const SearchProgress p = m_session->progress();
     QString text = (m_cancelled ? QStringLiteral("中止しました: ファイル %1 件、アイコン %2 個")
                                 : QStringLiteral("完了: ファイル %1 件、アイコン %2 個"))
                        .arg(p.filesDone)
@@ -518,15 +342,6 @@ QString frmSearch::endedText() const
     return text;
 }
 
-void frmSearch::takeFound()
-{
-    if (!m_inbox)
-        return;
-    m_model->append(m_inbox->take());
-    showCount();
-    showProgress();
-}
-
 void frmSearch::showCount()
 {
     setWindowTitle(QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(foundCount()));
@@ -534,11 +349,11 @@ void frmSearch::showCount()
 
 void frmSearch::showProgress()
 {
-    if (!m_ended.isEmpty() || !m_search) {
+    if (!m_ended.isEmpty() || !running()) {
         lblProgress->setText(m_ended);
         return;
     }
-    const SearchProgress p = m_search->progress();
+    const SearchProgress p = m_session->progress();
     QString text = QStringLiteral("検索中 (ファイル %1 件): ").arg(p.filesDone);
     const QString folder = shownName(p.folder);
     const int room = std::max(40, lblProgress->width() - lblProgress->fontMetrics().horizontalAdvance(text) - 8);
@@ -569,8 +384,7 @@ frmSearch::Found frmSearch::foundAt(int row) const
     const QModelIndex mi = m_shown->mapToSource(m_shown->index(row, 0));
     if (!mi.isValid())
         return {};
-    const FoundIconModel::Row& r = m_model->rows[size_t(mi.row())];
-    return {m_model->files[size_t(r.file)].path, r.index};
+    return {m_model->fileOf(mi.row()).path, m_model->row(mi.row()).index};
 }
 
 void frmSearch::Results_Activated(int row)
@@ -578,7 +392,7 @@ void frmSearch::Results_Activated(int row)
     trap([&] {
         const Found found = foundAt(row);
         if (found.index >= 0)
-            Q_EMIT OpenIcon(StoredPath(found.path), found.index);
+            Q_EMIT OpenIcon(found.path, found.index);
     });
 }
 
@@ -597,8 +411,8 @@ void frmSearch::Results_ContextMenu(const QPoint& pos)
         m_menuRow = mi.isValid() ? mi.row() : -1;
         for (QAction* a : {MSbig, MSSave, MSCopy, MSFolder})
             a->setEnabled(mi.isValid());
-        MSLarge->setChecked(m_model->large);
-        MSSmall->setChecked(!m_model->large);
+        MSLarge->setChecked(m_model->large());
+        MSSmall->setChecked(!m_model->large());
         pop->popup(lstResults->viewport()->mapToGlobal(at));
     });
 }
@@ -637,7 +451,7 @@ void frmSearch::MSFolder_Click()
     trap([&] {
         const Found found = foundAt(m_menuRow);
         if (found.index >= 0)
-            platform().shell->showItems({found.path});
+            platform().shell->showItems({found.path.bytes()});
     });
 }
 
@@ -680,10 +494,7 @@ void frmSearch::keyPressEvent(QKeyEvent* e)
 
 void frmSearch::closeEvent(QCloseEvent* e)
 {
-    if (m_search)
-        m_search->cancel();
-    if (m_inbox)
-        m_inbox->close();
+    m_session->stop();
     e->accept();
 }
 

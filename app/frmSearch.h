@@ -16,16 +16,12 @@ class QListView;
 class QMenu;
 class QPushButton;
 class QSortFilterProxyModel;
-class QThread;
-class QTimer;
 class QToolButton;
 
 namespace zor {
 
-namespace iconsource {
-class IconSearch;
-}
 class FoundIconModel;
+class SearchSession;
 
 class frmSearch : public QWidget {
     Q_OBJECT
@@ -73,9 +69,9 @@ public:
     QAction* MSLarge = nullptr;
     QAction* MSSmall = nullptr;
 
-    // The found icon behind a row of the list as shown, in the file's stored name.
+    // The found icon behind a row of the list as shown.
     struct Found {
-        QByteArray path;
+        StoredPath path;
         int index = -1;
     };
     Found foundAt(int row) const;
@@ -89,20 +85,13 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    // Until the main window's save and copy commands can be shared, these do nothing.
-
-    void takeFound();   // moves what the search found into the list
-    void searchEnded();
+    void searchEnded(bool rootListed);
     void showProgress();
     void showCount();
     void enableControls();
-    QString endedText() const;
+    QString endedText(bool rootListed) const;
 
-    struct Inbox;
-    std::shared_ptr<Inbox> m_inbox;
-    std::shared_ptr<iconsource::IconSearch> m_search;
-    QThread* m_thread = nullptr;
-    QTimer* m_timer = nullptr;
+    SearchSession* m_session = nullptr;
     FoundIconModel* m_model = nullptr;
     QSortFilterProxyModel* m_shown = nullptr;
     StoredPath m_folder;     // what the folder box shows

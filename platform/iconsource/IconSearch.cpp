@@ -210,7 +210,7 @@ SearchProgress IconSearch::progress() const
     return p;
 }
 
-bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
+bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile, const std::function<void()>& onFolder)
 {
     State& s = *d;
     const int rootFd = ::open(s.options.root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -344,6 +344,8 @@ bool IconSearch::run(const std::function<void(FoundFile&&)>& onFile)
         for (auto it = folders.rbegin(); it != folders.rend(); ++it)
             pending.push_back({joined(folder.path, it->constData()), st.st_dev, -1});
         report(false);
+        if (onFolder)
+            onFolder();
     }
     for (Folder& folder : pending)
         if (folder.fd >= 0)

@@ -64,7 +64,8 @@ public:
     // Searches, calling onFile on the calling thread for every file with qualifying icons,
     // in the order of the walk (a folder's files by name, then its subfolders by name).
     // False when the root folder cannot be listed. Returns early after cancel().
-    bool run(const std::function<void(FoundFile&&)>& onFile);
+    // onFolder, when given, is called on the calling thread after each folder is listed.
+    bool run(const std::function<void(FoundFile&&)>& onFile, const std::function<void()>& onFolder = {});
     // From any thread: the walk and the readers stop at once.
     void cancel();
     bool cancelled() const;

@@ -223,7 +223,7 @@ protected:
         std::vector<Icon> out;
         for (int row = 0; row < w->lstResults->model()->rowCount(); ++row) {
             const frmSearch::Found f = w->foundAt(row);
-            out.push_back({f.path, f.index, 0});
+            out.push_back({f.path.bytes(), f.index, 0});
         }
         std::sort(out.begin(), out.end());
         return out;

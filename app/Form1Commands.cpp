@@ -1,0 +1,127 @@
+// The main window's commands after the designed ones: getting icons out of the list, and
+// finding icons in a folder tree.
+#include "app/Form1.h"
+
+#include "app/frmSearch.h"
+#include "dialogs/IconCommands.h"
+#include "platform/Platform.h"
+#include "platform/iconsource/Opener.h"
+
+#include <QComboBox>
+#include <QDir>
+
+namespace zor {
+
+IconOfFile Form1::iconOfItem(int index) const
+{
+    IconOfFile icon;
+    if (SourceKind == Kind::Folder) {
+        // The path as the folder stores it: a name that is not UTF-8 is shown decoded.
+        icon.path = m_itemPaths.at(size_t(index - 1));
+        icon.inFolder = true;
+    } else {
+        // Read by the command that uses it: a file kept open could change under the list.
+        icon.path = m_listedPath;
+        icon.index = index - 1;
+    }
+    return icon;
+}
+
+void Form1::MFSaveIcon_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::SaveIcon(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFCopy_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::Copy(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFInfo_Click()
+{
+    trap([&] {
+        if (const int i = ListView1->selectedIndex(); i > 0)
+            IconCommands::ShowInfo(this, iconOfItem(i));
+    });
+}
+
+void Form1::MFSaveAll_Click()
+{
+    trap([&] {
+        const int n = ListView1->itemCount();
+        if (n == 0)
+            return;
+        std::vector<IconOfFile> icons;
+        icons.reserve(size_t(n));
+        for (int i = 1; i <= n; ++i)
+            icons.push_back(iconOfItem(i));
+        if (SourceKind == Kind::File) {   // one file, read once
+            const auto file = IconExport::ReadIconFile(icons.front().path);
+            for (IconOfFile& icon : icons)
+                icon.file = file;
+        }
+        IconCommands::SaveAll(this, std::move(icons), SourceKind == Kind::Folder ? m_listedPath : m_listedPath.folder());
+    });
+}
+
+void Form1::MFSearch_Click()
+{
+    trap([&] {
+        // The folder of what is open: the folder itself, or the file's folder.
+        const StoredPath open = pathBox().cleaned();
+        StoredPath folder = StoredPath::fromText(QDir::homePath());
+        if (const quint8 kind = iconsource::pathKind(open.bytes()); kind == 2)
+            folder = open;
+        else if (kind == 1)
+            folder = open.folder();
+        OpenSearch(folder, false);
+    });
+}
+
+void Form1::OpenSearch(const StoredPath& folder, bool start)
+{
+    trap([&] {
+        if (!m_search) {
+            m_search = new frmSearch(this);
+            m_search->setFolder(folder);
+            m_search->SetLarge(MHL->isChecked());
+            connect(m_search, &frmSearch::OpenIcon, this, &Form1::ShowFoundIcon);
+        } else if (start && !m_search->running()) {
+            m_search->setFolder(folder);
+        }
+        m_search->show();
+        m_search->raise();
+        m_search->activateWindow();
+        if (start)
+            m_search->cmdSearch_Click();
+    });
+}
+
+frmSearch* Form1::searchWindow() const
+{
+    return m_search;
+}
+
+void Form1::ShowFoundIcon(const StoredPath& path, int index)
+{
+    trap([&] {
+        setPathBox(path);
+        Text1_Click();
+        if (SourceKind == Kind::File && index >= 0 && index < ListView1->itemCount()) {
+            ListView1->selectItem(index + 1);
+            ClickedItem = index + 1;
+            ListView1->scrollTo(ListView1->currentIndex());
+        }
+        raise();
+        activateWindow();
+        ListView1->setFocus();
+    });
+}
+
+} // namespace zor

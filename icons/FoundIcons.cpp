@@ -1,0 +1,159 @@
+#include "icons/FoundIcons.h"
+
+#include "platform/iconsource/Opener.h"
+
+#include <QRunnable>
+
+namespace zor {
+
+namespace {
+QPixmap broken(bool large)
+{
+    return QPixmap(large ? QStringLiteral(":/art/broken32.png") : QStringLiteral(":/art/broken16.png"));
+}
+
+QPixmap waiting(bool large)
+{
+    const int side = large ? 32 : 16;
+    QPixmap blank(side, side);
+    blank.fill(Qt::transparent);
+    return blank;
+}
+
+quint64 keyOf(int row, bool large) { return quint64(row) << 1 | (large ? 1 : 0); }
+} // namespace
+
+PictureLoader::PictureLoader(QObject* parent) : QObject(parent)
+{
+    m_pool.setMaxThreadCount(2);
+}
+
+PictureLoader::~PictureLoader()
+{
+    forget();
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+void PictureLoader::request(quint64 key, const StoredPath& path, int index, QSize size)
+{
+    const int generation = m_generation;
+    // The rows asked for last are the ones on screen now: they go first.
+    m_pool.start(QRunnable::create([this, generation, key, path, index, size] {
+                     if (generation != m_generation)
+                         return;
+                     QImage image;
+                     if (const auto file = iconsource::openIconFile(path))
+                         image = file->image(index, size);
+                     QMetaObject::invokeMethod(
+                         this,
+                         [this, generation, key, image] {
+                             if (generation == m_generation)
+                                 Q_EMIT loaded(key, image);
+                         },
+                         Qt::QueuedConnection);
+                 }),
+                 ++m_priority);
+}
+
+void PictureLoader::forget()
+{
+    ++m_generation;
+    m_pool.clear();
+}
+
+FoundIconModel::FoundIconModel(QObject* parent) : QAbstractListModel(parent), m_loader(new PictureLoader(this))
+{
+    connect(m_loader, &PictureLoader::loaded, this, &FoundIconModel::arrived);
+}
+
+int FoundIconModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant FoundIconModel::data(const QModelIndex& mi, int role) const
+{
+    if (!mi.isValid() || mi.row() >= int(m_rows.size()))
+        return {};
+    const Row& r = m_rows[size_t(mi.row())];
+    const File& f = m_files[size_t(r.file)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return QStringLiteral("%1,%2").arg(f.name).arg(r.index);
+    case Qt::ToolTipRole:
+        return QStringLiteral("%1,%2\n最大 %3 × %3").arg(f.path.shown()).arg(r.index).arg(r.largest);
+    case FileNameRole:
+        return f.name;
+    case Qt::DecorationRole:
+        return picture(mi.row());
+    default:
+        return {};
+    }
+}
+
+QPixmap FoundIconModel::picture(int row) const
+{
+    const quint64 key = keyOf(row, m_large);
+    if (const QPixmap* kept = m_pictures.object(key))
+        return *kept;
+    if (!m_pending.contains(key)) {
+        m_pending.insert(key);
+        const Row& r = m_rows[size_t(row)];
+        const int side = m_large ? 32 : 16;
+        m_loader->request(key, m_files[size_t(r.file)].path, r.index, {side, side});
+    }
+    return waiting(m_large);
+}
+
+void FoundIconModel::arrived(quint64 key, const QImage& image)
+{
+    m_pending.remove(key);
+    const int row = int(key >> 1);
+    const bool large = key & 1;
+    if (row >= int(m_rows.size()))
+        return;
+    m_pictures.insert(key, new QPixmap(image.isNull() ? broken(large) : QPixmap::fromImage(image)));
+    if (large == m_large)
+        Q_EMIT dataChanged(index(row), index(row), {Qt::DecorationRole});
+}
+
+void FoundIconModel::append(const FoundFiles& found)
+{
+    size_t count = 0;
+    for (const iconsource::FoundFile& f : found)
+        count += f.icons.size();
+    if (count == 0)
+        return;
+    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + count - 1));
+    for (const iconsource::FoundFile& f : found) {
+        StoredPath path(f.path);
+        QString name = path.fileName();
+        m_files.push_back({std::move(path), std::move(name)});
+        for (const iconsource::FoundIcon& icon : f.icons)
+            m_rows.push_back({int(m_files.size() - 1), icon.index, icon.largest});
+    }
+    endInsertRows();
+}
+
+void FoundIconModel::clear()
+{
+    beginResetModel();
+    m_loader->forget();
+    m_files.clear();
+    m_rows.clear();
+    m_pictures.clear();
+    m_pending.clear();
+    endResetModel();
+}
+
+void FoundIconModel::setLarge(bool on)
+{
+    if (m_large == on)
+        return;
+    m_large = on;
+    if (!m_rows.empty())
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {Qt::DecorationRole});
+}
+
+} // namespace zor
