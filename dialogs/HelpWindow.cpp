@@ -30,8 +30,8 @@ namespace zor {
 
 namespace {
 // The window's inside when the screen has room for it: the pane and a page beside it.
-constexpr QSize PreferredSize(880, 620);
-constexpr int PaneWidth = 240;
+constexpr QSize PreferredSize(900, 620);
+constexpr int PaneWidth = 280;
 // What a search reads at most, so a huge or hostile help file cannot stall it.
 constexpr size_t MaxSearchedPages = 2000;
 constexpr qint64 MaxSearchedBytes = 64 * 1024 * 1024;
@@ -123,6 +123,14 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmArchive> archive, QWidget* parent)
     pane->addTab(makeContentsTab(), QStringLiteral("目次(&C)"));
     pane->addTab(makeIndexTab(), QStringLiteral("キーワード(&N)"));
     pane->addTab(makeSearchTab(), QStringLiteral("検索(&S)"));
+    // A tab chosen is ready for typing, as in a help viewer.
+    connect(pane, &QTabWidget::currentChanged, this, [this](int tab) {
+        trap([&] {
+            QWidget* first[] = {contentsTree, keyword, searchText};
+            if (tab >= 0 && tab < 3)
+                first[tab]->setFocus(Qt::TabFocusReason);
+        });
+    });
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(pane);
     split->addWidget(m_browser);
