@@ -36,11 +36,13 @@ build: configure
 run: build
 	./$(BUILD)/zor $(ARGS)
 
-# Headless: offscreen Qt, and throw-away config/data folders so no test touches the user's settings.
+# Headless: offscreen Qt, and throw-away config/data folders so no test touches the user's settings,
+# nor sees what is installed on the machine (the system's folders hold its MIME database only).
 test: build
 	@set -e; tmp=$$(mktemp -d); trap 'rm -rf "$$tmp"' EXIT; \
-	export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data XDG_RUNTIME_DIR=$$tmp/run; \
-	mkdir -p $$tmp/run && chmod 700 $$tmp/run; \
+	export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data XDG_RUNTIME_DIR=$$tmp/run \
+	  XDG_DATA_DIRS=$$tmp/share XDG_CONFIG_DIRS=$$tmp/etc-xdg; \
+	mkdir -p $$tmp/run $$tmp/share $$tmp/etc-xdg && chmod 700 $$tmp/run; ln -s /usr/share/mime $$tmp/share/mime; \
 	cd $(BUILD) && ctest --output-on-failure -j2 --timeout 600
 	@for t in $(EXTRA_TESTS); do $(MAKE) --no-print-directory $$t || exit 1; done
 

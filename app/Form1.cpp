@@ -110,7 +110,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e)
             Text1_KeyDown(13);
             return true;
         }
-    } else if (Text1 && watched == Text1->lineEdit() && e->type() == QEvent::ShortcutOverride) {
+    } else if (watched == Text1 && e->type() == QEvent::ShortcutOverride) {
         // Ctrl+X is "終了(&X)"'s key everywhere in the window; the box still cuts with
         // Shift+Delete and its context menu.
         const auto* key = static_cast<QKeyEvent*>(e);

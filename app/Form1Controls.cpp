@@ -217,10 +217,9 @@ void Form1::buildToolbar()
     Text1->setGeometry(36, 0, 345, 20);   // 540, 0, 5175 x 300 twips
     // No completion: a typed folder must not turn into a stored file inside it before Enter.
     Text1->setCompleter(nullptr);
-    // The combo box takes the keys for its line edit, so Enter is seen here; the line edit
-    // itself asks for the keys it would edit with, which the window's shortcuts keep.
+    // The combo box takes the keys for its line edit, so Enter is seen here, and so is its
+    // asking for the keys it would edit with, which the window's shortcuts keep.
     Text1->installEventFilter(this);
-    Text1->lineEdit()->installEventFilter(this);
     connect(Text1, &QComboBox::activated, this, [this](int i) {
         // A line of the list is one of the stored entries, kept as the path it is.
         m_boxPath = StoredPath(Text1->itemData(i).toByteArray());

@@ -150,6 +150,7 @@ QPushButton* placedButton(const QString& caption, QWidget* parent, const QRect& 
 
 } // namespace
 
+const QString frmOption::BannerText = QStringLiteral("アイコンライブラリ ビューア — オプション");
 const QString frmOption::Label1Text = QStringLiteral(
     "関連づけたいァイル形式のボタンを押すと、ダブルクリックしたときもしくは右クリックのコンテキストメニューから"
     "QEL TORMELIA VIEWERが起動します。また、ボタンの上にマウスポインタを重ねるとそのァイル形式の説明が表示されます。");
@@ -182,6 +183,12 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
                    | Qt::WindowTitleHint);
     setFixedSize(468, 389);
     setFont(QFont(DialogFont, 9));
+
+    // Under the banner's title, in the program's language.
+    lblBanner = new QLabel(BannerText, this);
+    lblBanner->setObjectName(QStringLiteral("lblBanner"));
+    lblBanner->setGeometry(64, 34, 380, 20);
+    lblBanner->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));

@@ -47,6 +47,9 @@ public:
     static int LauncherCodeOf(int index);
 
     static const QString Label1Text;
+    // The line the banner shows under the program's title.
+    static const QString BannerText;
+    QLabel* lblBanner = nullptr;
 
     QTabWidget* SSTab1 = nullptr;
     QPushButton* Command2 = nullptr;

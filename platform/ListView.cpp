@@ -14,9 +14,10 @@
 namespace zor {
 
 namespace {
-constexpr int IconCellWidth = 75;    // the classic desktop's icon spacing, the least a cell gets
+// The list control's designed icon spacing, the same in every locale and font: a font whose
+// average character is full-width (as Japanese ones are) must not halve the columns.
+constexpr int IconCellWidth = 75;
 constexpr int IconCellGap = 4;
-constexpr int IconLabelChars = 12;   // a label line holds about this many average characters
 } // namespace
 
 // Every item has the size the view measured once for the mode; in icon mode the text is
@@ -194,9 +195,7 @@ QSize ListView::itemSize() const
         option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
         option.decorationSize = iconSize();
         const QSize natural = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
-        const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-        const int wide = IconLabelChars * QFontMetrics(font()).averageCharWidth() + 2 * margin;
-        m_itemSize = QSize(std::max(IconCellWidth - IconCellGap, wide), natural.height());
+        m_itemSize = QSize(IconCellWidth - IconCellGap, natural.height());
     } else {
         // One width for every column, that of the widest name, as the list view control does.
         const QFontMetrics metrics(font());

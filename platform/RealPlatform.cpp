@@ -335,6 +335,9 @@ QStringList QtFileDialogs::translateFilter(const QString& filter)
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" is every file where the filter comes from; to Qt it is only names with a dot.
+        if (patterns == QLatin1String("*.*"))
+            patterns = QStringLiteral("*");
         out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return out;

@@ -205,10 +205,7 @@ static QImage banner()
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(QRect(62, 6, 380, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("QEL TORMELIA VIEWER"));
-    f.setPointSize(9);
-    f.setBold(false);
-    p.setFont(f);
-    p.drawText(QRect(64, 34, 380, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Icon library viewer — options"));
+    // The line under the title is the dialog's own text, in the program's language.
     return img;
 }
 

@@ -7,6 +7,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSet>
 #include <QMenu>
 #include <QTest>
 #include <QDialog>
@@ -237,6 +242,27 @@ TEST_F(AppTest, TheKeyboardChoosesOpensAndAsksForTheContextMenu)
     }
 }
 
+// Under ja_JP (a run of its own) the desktop's font is the CJK one, whose average character
+// is full-width; the columns are the same as under C.
+TEST_F(AppTest, LargeIconsStandAtTheListsOwnSpacingInEveryLocale)
+{
+    for (int i = 0; i < 30; ++i)
+        fx::makeIco(dir.path(), QStringLiteral("icon%1.ico").arg(i, 2, 10, QLatin1Char('0')), {{32, 32, false, i}});
+    if (qgetenv("LANG").startsWith("ja")) {
+        ASSERT_TRUE(QFontInfo(form->ListView1->font()).family().contains("CJK")) << "the Japanese desktop's font";
+    }
+    showActive();
+    typeAndEnter(dir.path());
+    ListView& list = *form->ListView1;
+    ASSERT_EQ(list.view(), ListView::lvwIcon);
+    QSet<int> columns;
+    for (int i = 0; i < list.itemCount(); ++i)
+        columns.insert(list.visualRect(list.model()->index(i, 0)).x());
+    EXPECT_EQ(list.gridSize().width(), 75);
+    EXPECT_EQ(columns.size(), list.viewport()->width() / 75);
+    EXPECT_GE(columns.size(), 5);   // the 473 px window
+}
+
 TEST_F(AppTest, NamesAreShownWholeInTheListAndOverTwoLinesUnderIcons)
 {
     // A dozen names alike in their first characters, dots, spaces, and one too long for two lines.
@@ -305,4 +331,40 @@ TEST_F(AppTest, NamesAreShownWholeInTheListAndOverTwoLinesUnderIcons)
     EXPECT_EQ(labels.size(), names.size());
 }
 
+} // namespace
+
+namespace {
+// The window's shortcuts reach their commands while the path box has the focus (where the
+// keys start when nothing is open); the box still cuts with Shift+Delete.
+TEST_F(AppTest, TheWindowsShortcutsWinOverThePathBox)
+{
+    markStartedBefore();
+    form->Form_Load();
+    showActive();
+    ASSERT_EQ(QApplication::focusWidget(), form->Text1);
+    const struct {
+        QKeyCombination key;
+        QAction* command;
+    } rows[] = {
+        {Qt::CTRL | Qt::Key_O, form->MFOpen}, {Qt::CTRL | Qt::Key_F, form->MFFoldOpen},
+        {Qt::CTRL | Qt::Key_S, form->MHS},    {Qt::CTRL | Qt::Key_L, form->MHL},
+        {QKeyCombination(Qt::Key_F1), form->MHHelp}, {Qt::CTRL | Qt::Key_X, form->MFEnd},
+    };
+    for (const auto& row : rows) {
+        form->activateWindow();
+        form->Text1->setFocus();
+        QSignalSpy triggered(row.command, &QAction::triggered);
+        press(row.key.key(), row.key.keyboardModifiers());
+        EXPECT_EQ(triggered.count(), 1) << row.command->objectName().toStdString();
+    }
+    EXPECT_FALSE(form->isVisible());   // Ctrl+X ended the program
+
+    showActive();
+    form->Text1->setFocus();
+    form->Text1->setEditText("cut me");
+    form->Text1->lineEdit()->selectAll();
+    press(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(form->Text1->currentText(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "cut me");
+}
 } // namespace

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QDragEnterEvent>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -105,6 +106,7 @@ protected:
             {"sub/prog.exe", Programs, pe},
             {"sub/\x83\x41\x83\x43\x83\x52\x83\x93.ico", IconFiles, small},   // CP932
             {"sub/caf\xe9.ico", IconFiles, two},                              // Latin-1
+            {"sub/\x83\x76\x83\x8d.dll", Programs, pe},                         // CP932, five groups
             {"sub/deep/deeper/last.scr", Programs, pe},
             {"sub/deep/cut.ico", IconFiles, big.left(10)},
             {"sub/deep/many.ico", IconFiles, manyImages},
@@ -227,6 +229,21 @@ protected:
         }
         std::sort(out.begin(), out.end());
         return out;
+    }
+
+    // The row of a found icon, and where it shows once scrolled into view.
+    QModelIndex rowOf(frmSearch* w, const QByteArray& path, int index)
+    {
+        for (int row = 0; row < w->lstResults->model()->rowCount(); ++row)
+            if (w->foundAt(row).path == path && w->foundAt(row).index == index)
+                return w->lstResults->model()->index(row, 0);
+        return QModelIndex();
+    }
+    QPoint centreOf(frmSearch* w, const QModelIndex& mi)
+    {
+        w->lstResults->scrollTo(mi);
+        waitFor([&] { return w->lstResults->indexAt(w->lstResults->visualRect(mi).center()) == mi; });
+        return w->lstResults->visualRect(mi).center();
     }
 
     QByteArray root;
@@ -375,18 +392,9 @@ TEST_F(SearchTest, AFoundIconOpensInTheMainWindowAndOffersItsCommands)
     ASSERT_NE(w, nullptr);
     search(w);
     const QByteArray dll = root + "/sub/deep/deeper/last.scr";
-    auto rowOf = [&](const QByteArray& path, int index) {
-        for (int row = 0; row < w->lstResults->model()->rowCount(); ++row)
-            if (w->foundAt(row).path == path && w->foundAt(row).index == index)
-                return w->lstResults->model()->index(row, 0);
-        return QModelIndex();
-    };
+    auto rowOf = [&](const QByteArray& path, int index) { return SearchTest::rowOf(w, path, index); };
     QWidget* surface = w->lstResults->viewport();
-    auto centreOf = [&](const QModelIndex& mi) {
-        w->lstResults->scrollTo(mi);
-        waitFor([&] { return w->lstResults->indexAt(w->lstResults->visualRect(mi).center()) == mi; });
-        return w->lstResults->visualRect(mi).center();
-    };
+    auto centreOf = [&](const QModelIndex& mi) { return SearchTest::centreOf(w, mi); };
 
     // Double-click or Enter: the file opens through the path box, the icon selected.
     for (int way = 0; way < 2; ++way) {
@@ -442,3 +450,42 @@ TEST_F(SearchTest, AFoundIconOpensInTheMainWindowAndOffersItsCommands)
 }
 
 } // namespace
+
+// A file whose name is not UTF-8 opens by its bytes whichever way it comes: a found icon
+// double-clicked, a recent entry of the File menu, a drop on the list.
+TEST_F(SearchTest, ANameThatIsNotUtf8OpensFromTheResultsARecentEntryAndADrop)
+{
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    search(w);
+    const QByteArray sjis = root + "/sub/\x83\x76\x83\x8d.dll";
+    const QString other = QFile::decodeName(root + "/two.ico");
+    auto expectOpened = [&](int selected) {
+        EXPECT_EQ(form->Text1->currentText(), shownName(sjis));
+        EXPECT_EQ(form->ListView1->itemCount(), 5);
+        EXPECT_EQ(form->ListView1->selectedIndex(), selected);
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("QEL Tormelia Viewer - [アイコン数：5]"));
+    };
+
+    const QModelIndex mi = rowOf(w, sjis, 3);
+    ASSERT_TRUE(mi.isValid());
+    QTest::mouseDClick(w->windowHandle(), Qt::LeftButton, {}, w->lstResults->viewport()->mapTo(w, centreOf(w, mi)));
+    expectOpened(4);
+    EXPECT_EQ(StoredPath::fromStoredText(stored("RF0")).bytes(), sjis);
+
+    open(other);
+    ASSERT_EQ(form->ListView1->itemCount(), 1);
+    form->MFILE->popup(form->mapToGlobal(QPoint(0, 0)));
+    QTest::mouseClick(form->MFILE, Qt::LeftButton, {}, form->MFILE->actionGeometry(form->RF[1]).center());
+    expectOpened(0);
+
+    open(other);
+    QMimeData files;
+    files.setUrls({StoredPath(sjis).url()});
+    QWidget* surface = form->ListView1->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(surface, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(surface, &dropped);
+    expectOpened(0);
+}

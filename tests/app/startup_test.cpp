@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "IconFixtures.h"
 
 #include "dialogs/frmOption.h"
 #include "icons/IcoGet.h"
@@ -9,6 +10,10 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QFile>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -16,9 +21,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
+#include <QSettings>
 
 using namespace zor;
 using zor::test::AppTest;
+namespace fx = zor::iconfixtures;
 
 namespace {
 
@@ -103,6 +111,73 @@ TEST(CommandLine, OptionsOfOurOwnAreNotPaths)
         EXPECT_EQ(commandLinePaths(bytes(argv)), bytes(paths)) << argv.join(' ').toStdString();
 }
 
+// The real program, started as a file manager or a terminal starts it.
+class RealStart : public ::testing::Test {
+protected:
+    RealStart()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+        QDir().mkpath(dir.filePath("config/QEL"));
+        fx::writeBytes(dir.filePath("config/QEL/QEL.ini"), "[QEL%20Tormelia%20Viewer]\nVer=89\n");
+    }
+    ~RealStart() override { qputenv("XDG_CONFIG_HOME", before); }
+    QString storedEntry()
+    {
+        QSettings ini(dir.filePath("config/QEL/QEL.ini"), QSettings::IniFormat);
+        return ini.value("QEL Tormelia Viewer/RF0").toString();
+    }
+    QTemporaryDir dir;
+    QByteArray before = qgetenv("XDG_CONFIG_HOME");
+};
+
+// Names that are not UTF-8 (a Latin-1 and a Shift_JIS one) open from the command line as the
+// bytes they are, and are recorded so that they open again.
+TEST_F(RealStart, NamesThatAreNotUtf8OpenFromTheCommandLine)
+{
+    const QByteArray single = fx::readBytes(fx::makeIco(dir.path(), "one.ico", {{32, 32, false, 1}}));
+    for (const QByteArray& name : {QByteArray("caf\xe9.ico"), QByteArray("\x83\x41\x83\x43\x83\x52\x83\x93.ico")}) {
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        std::FILE* f = std::fopen(path.constData(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(single.constData(), 1, size_t(single.size()), f);
+        std::fclose(f);
+        const fx::Ran ran = fx::runBytes({ZOR_EXE, "--screenshot=" + QFile::encodeName(dir.filePath("shot.png")), path});
+        EXPECT_EQ(ran.code, 0) << ran.err.constData();
+        EXPECT_EQ(StoredPath::fromStoredText(storedEntry()).bytes(), path);
+    }
+}
+
+// Without any display: wrong options, --help and --version answer at once, and output that
+// cannot be written is an error.
+TEST_F(RealStart, OptionsAreAnsweredWithoutADisplay)
+{
+    const QByteArray display = qgetenv("DISPLAY"), platform = qgetenv("QT_QPA_PLATFORM"), wayland = qgetenv("WAYLAND_DISPLAY");
+    for (const char* name : {"DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY"})
+        qunsetenv(name);
+    const struct {
+        QList<QByteArray> words;
+        QByteArray out;
+        int code;
+        const char* says;   // on standard error
+    } rows[] = {
+        {{"--bogus"}, {}, 1, "Unknown option 'bogus'."},
+        {{"-x.ico"}, {}, 1, "put -- before it: zor -- -x.ico"},
+        {{"--help"}, "/dev/full", 1, "write error"},
+        {{"--version"}, "/dev/full", 1, "write error"},
+        {{"--version"}, {}, 0, ""},
+    };
+    for (const auto& row : rows) {
+        const fx::Ran ran = fx::runBytes(QList<QByteArray>{ZOR_EXE} + row.words, row.out);
+        EXPECT_EQ(ran.code, row.code) << row.words.join(' ').constData() << ran.err.constData();
+        EXPECT_TRUE(ran.err.contains(row.says)) << ran.err.constData();
+        EXPECT_LE(ran.err.count("Unknown option"), 1);
+    }
+    qputenv("DISPLAY", display);
+    qputenv("QT_QPA_PLATFORM", platform);
+    if (!wayland.isEmpty())
+        qputenv("WAYLAND_DISPLAY", wayland);
+}
+
 // Qt's own dialogs speak the program's language once the real facilities are in place.
 TEST(QtTexts, TheOpenFileDialogSpeaksJapanese)
 {
@@ -120,6 +195,31 @@ TEST(QtTexts, TheOpenFileDialogSpeaksJapanese)
     });
     EXPECT_EQ(platform().files->openFile(nullptr, IconFileFilter), std::nullopt);
     EXPECT_EQ(texts, (QStringList{"アドレス:", "ファイル名(&N):", "ファイルの種類:", "開く(&O)", "キャンセル"}));
+}
+
+// "すべてのﾌｧｲﾙ(*.*)" lists every file, as it does where the filter comes from.
+TEST(QtTexts, TheOpenFileDialogsEveryFileFilterListsNamesWithoutADot)
+{
+    RealPlatform real;
+    QTemporaryDir folder;
+    for (const char* name : {"README", "a.ico", "b.txt"})
+        QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+    QStringList listed;
+    QTimer::singleShot(0, [&listed, &folder] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                d->setDirectory(folder.path());
+                d->selectNameFilter(d->nameFilters().value(1));
+                auto* view = d->findChild<QListView*>(QStringLiteral("listView"));
+                (void)QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 3; }, 5000);
+                for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+                    listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+                d->reject();
+            }
+    });
+    platform().files->openFile(nullptr, IconFileFilter);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"README", "a.ico", "b.txt"}));
 }
 
 TEST_F(AppTest, RestoresANormalWindowOnlyAsTheSwitchesSay)

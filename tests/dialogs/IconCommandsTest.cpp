@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTest>
 #include <QUrl>
@@ -388,6 +389,8 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         tp.messages.shown.clear();
         tp.messages.asked.clear();
         tp.messages.answers = {row.answer};
+        // A progress dialog that exists shows itself after a while, over the question.
+        tp.messages.onAsk = [&](const Message&) { EXPECT_TRUE(form->findChildren<QProgressDialog*>().isEmpty()); };
         tp.dialogs.script = [&](QDialog& d) {
             EXPECT_EQ(d.objectName(), "frmSaveAll");
             auto* folder = d.findChild<QLineEdit*>("txtFolder");

@@ -2,11 +2,19 @@
 
 #include <QColor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QtEndian>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zor::iconfixtures {
 
@@ -314,6 +322,44 @@ QString makeLibrary(const QString& dir, int iconCount, bool ne)
     for (int i = 0; i < iconCount; ++i)
         rc += QStringLiteral("%1 ICON \"lib%2.ico\"\n").arg(i + 1).arg(i % kVariants);
     return makePe(dir, QStringLiteral("lib%1.dll").arg(iconCount), rc, false, PeKind::Dll);
+}
+
+Ran runBytes(const QList<QByteArray>& argv, const QByteArray& outFile, int timeoutMs)
+{
+    Ran ran;
+    QTemporaryDir dir;
+    const QByteArray out = outFile.isEmpty() ? QFile::encodeName(dir.filePath("out")) : outFile;
+    const QByteArray err = QFile::encodeName(dir.filePath("err"));
+    std::vector<QByteArray> words(argv.begin(), argv.end());
+    std::vector<char*> args;
+    for (QByteArray& w : words)
+        args.push_back(w.data());
+    args.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int o = ::open(out.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int e = ::open(err.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
+            ::_exit(126);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (clock.elapsed() > timeoutMs) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return ran;
+        }
+        QThread::msleep(5);
+    }
+    ran.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (outFile.isEmpty())
+        ran.out = readBytes(QFile::decodeName(out));
+    ran.err = readBytes(QFile::decodeName(err));
+    return ran;
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes)

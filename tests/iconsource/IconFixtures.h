@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -64,6 +65,14 @@ QString makeLibrary(const QString& dir, int iconCount, bool ne);
 // the names nameOf(i) gives), made as folder; returns its path. Made once: an existing
 // folder is taken as it is.
 QString makeIconFolder(const QString& folder, int count, const std::function<QString(int)>& nameOf);
+
+// A program run with its arguments as bytes (paths that are not UTF-8 included), standard
+// output into outFile when one is named (/dev/full, say), else caught.
+struct Ran {
+    int code = -1;   // the exit status, or -1 when it did not end by itself
+    QByteArray out, err;
+};
+Ran runBytes(const QList<QByteArray>& argv, const QByteArray& outFile = {}, int timeoutMs = 60000);
 
 bool writeBytes(const QString& path, const QByteArray& bytes);
 QByteArray readBytes(const QString& path);

@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <QSet>
+#include <QFile>
+
+#include <cstdio>
 
 using namespace zor::iconfixtures;
 
@@ -200,4 +204,100 @@ TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
         EXPECT_FALSE(r.err.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+namespace {
+QList<QByteArray> zorIconsWith(const QList<QByteArray>& words)
+{
+    return QList<QByteArray>{ZOR_ICONS_EXE} + words;
+}
+} // namespace
+
+// A file manager hands over names as bytes: they open, and come back out, byte for byte.
+TEST(ZorIcons, NamesThatAreNotUtf8GoInAndComeOutAsTheirBytes)
+{
+    REQUIRE_FIXTURES();
+    QTemporaryDir tmp;
+    const QByteArray folder = QFile::encodeName(tmp.path());
+    const struct {
+        QByteArray name;   // Latin-1 and Shift_JIS, neither of them UTF-8
+        QString source;
+        QByteArray count;
+    } files[] = {{"caf\xe9.ico", fixtures().depthsIco, "1"},
+                 {"\x83\x41\x83\x43\x83\x52\x83\x93.dll", fixtures().dll32, "5"}};
+    for (const auto& f : files) {
+        const QByteArray path = folder + '/' + f.name;
+        const QByteArray bytes = readBytes(f.source);
+        std::FILE* copy = std::fopen(path.constData(), "wb");
+        ASSERT_NE(copy, nullptr);
+        ASSERT_EQ(std::fwrite(bytes.constData(), 1, size_t(bytes.size()), copy), size_t(bytes.size()));
+        std::fclose(copy);
+        EXPECT_EQ(runBytes(zorIconsWith({"count", path})).out, f.count + '\n');
+        EXPECT_TRUE(runBytes(zorIconsWith({"list", path})).out.startsWith(path + ": " + f.count + " icon"));
+        const QJsonArray listed = QJsonDocument::fromJson(runBytes(zorIconsWith({"list", "--json", path})).out).array();
+        ASSERT_EQ(listed.size(), 1);
+        EXPECT_EQ(QByteArray::fromBase64(listed[0]["file_bytes"].toString().toLatin1()), path);
+        const QByteArray out = folder + "/out-" + f.count;
+        const Ran exported = runBytes(zorIconsWith({"export", "--format", "ico", path, out}));
+        EXPECT_EQ(exported.code, 0) << exported.err.constData();
+        EXPECT_EQ(QDir(QFile::decodeName(out)).entryList(QDir::Files).size(), f.count.toInt());
+        const QByteArray thumb = out + "/thumb.png";
+        EXPECT_EQ(runBytes(zorIconsWith({"thumbnail", "-s", "32", path, thumb})).code, 0);
+        EXPECT_EQ(QImage(QFile::decodeName(thumb)).size(), QSize(32, 32));
+    }
+    // What the search prints opens again: the plain line's name, and the JSON line's bytes.
+    const Ran found = runBytes(zorIconsWith({"search", folder}));
+    const Ran json = runBytes(zorIconsWith({"search", "--json", folder}));
+    QSet<QByteArray> named, decoded;
+    for (const QByteArray& line : found.out.split('\n'))
+        if (!line.isEmpty())
+            named << line.split('\t').first();
+    for (const QByteArray& line : json.out.split('\n'))
+        if (!line.isEmpty())
+            decoded << QByteArray::fromBase64(QJsonDocument::fromJson(line)["path_bytes"].toString().toLatin1());
+    EXPECT_EQ(named, decoded);
+    EXPECT_EQ(named.size(), 2);
+    for (const QByteArray& path : named)
+        EXPECT_EQ(runBytes(zorIconsWith({"count", path})).code, 0) << path.constData();
+}
+
+// Output nobody could write (a full disk, here /dev/full) is a failure, never a success.
+TEST(ZorIcons, OutputThatCannotBeWrittenFails)
+{
+    REQUIRE_FIXTURES();
+    const QByteArray ico = QFile::encodeName(fixtures().depthsIco);
+    const QByteArray dir = QFile::encodeName(fixtures().dir);
+    for (const QList<QByteArray>& words : {QList<QByteArray>{"count", ico}, {"list", ico}, {"list", "--json", ico},
+                                           {"search", dir}, {"search", "--json", dir}, {"search", "--help"},
+                                           {"--help"}, {"--version"}}) {
+        const Ran r = runBytes(zorIconsWith(words), "/dev/full");
+        EXPECT_NE(r.code, 0) << words.join(' ').constData();
+        EXPECT_TRUE(r.err.contains("write error")) << words.join(' ').constData() << r.err.constData();
+    }
+}
+
+// When a file gives no icons, list says why on standard error, and where the reader stopped.
+TEST(ZorIcons, ListSaysWhyAFileGivesNoIcons)
+{
+    REQUIRE_FIXTURES();
+    QByteArray pastEnd = readBytes(fixtures().plainA);
+    for (int entry : {0, 1})
+        qToLittleEndian<quint32>(quint32(pastEnd.size() + 10), pastEnd.data() + 6 + entry * 16 + 12);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* why;
+    } rows[] = {
+        {"words.txt", "no icons here\n", "not an icon source"},
+        {"cut.dll", readBytes(fixtures().dll32).left(200), "cut short"},
+        {"cut.ico", readBytes(fixtures().depthsIco).left(20), "cut short"},
+        {"past-end.ico", pastEnd, "every image refused"},
+    };
+    for (const auto& row : rows) {
+        const QString path = fixtures().scratchPath(row.name);
+        writeBytes(path, row.bytes);
+        const Outcome r = zorIcons({"list", path});
+        EXPECT_EQ(r.code, 0) << row.name;
+        EXPECT_TRUE(r.err.contains(path + ": " + row.why)) << row.name << ": " << r.err.toStdString();
+    }
 }

@@ -39,3 +39,29 @@ TEST(RealShell, RefusesDocumentsThatAreMissingOrThatNoProgramOpens)
 }
 
 } // namespace
+
+#include "platform/RealPlatform.h"
+
+#include <QThread>
+
+namespace {
+
+// Further instances get their paths byte for byte, names that are not UTF-8 included; a
+// program that cannot be started gives no process.
+TEST(RealStarter, HandsOverArgumentsAsTheirBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray out = QFile::encodeName(dir.filePath("out"));
+    const QByteArray path = "/tmp/caf\xe9 \x83\x41.ico";
+    zor::DetachedStarter starter;
+    EXPECT_GT(starter.start(QByteArray("/bin/sh"), {"-c", "printf %s \"$1\" > \"$2\"", "sh", path, out}), 0);
+    QFile written(QFile::decodeName(out));
+    for (int i = 0; i < 200 && written.size() < path.size(); ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), path);
+    EXPECT_EQ(starter.start(QFile::encodeName(dir.filePath("nothing-here")), {}), 0);
+    EXPECT_EQ(starter.start(QByteArray("no-such-program-anywhere"), {}), 0);
+}
+
+} // namespace

@@ -37,6 +37,8 @@ void RecordingMessageBoxes::show(QWidget*, const Message& message)
 int RecordingMessageBoxes::ask(QWidget*, const Message& message, const QStringList& buttons, int defaultButton)
 {
     asked.push_back({message, buttons, defaultButton});
+    if (onAsk)
+        onAsk(message);
     if (answers.empty())
         return int(buttons.size()) - 1;
     const int answer = answers.front();

@@ -31,6 +31,7 @@ public:
     struct Question { Message message; QStringList buttons; int defaultButton; };
     std::vector<Question> asked;
     std::deque<int> answers;   // empty queue: the last button, as Escape
+    std::function<void(const Message&)> onAsk;   // while the question is open
 };
 
 class RecordingStarter : public ProgramStarter {
