@@ -59,12 +59,12 @@ changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version) || fail
 desk=$work/desktop
 mkdir -p "$desk/system/applications" "$desk/home/data" "$desk/home/config" "$desk/etc" "$desk/files"
 ln -s /usr/share/mime "$desk/system/mime"
-update-mime-database "$share/mime"
+update-mime-database "$share/mime" 2>/dev/null
 update-desktop-database "$share/applications"
 on_desktop() {  # on_desktop NAME COMMAND...: NAME as $XDG_CURRENT_DESKTOP, empty for none
   env -u DESKTOP_SESSION -u KDE_FULL_SESSION -u KDE_SESSION_VERSION -u GNOME_DESKTOP_SESSION_ID -u DISPLAY \
     XDG_CURRENT_DESKTOP="$1" XDG_DATA_DIRS="$share:$desk/system" XDG_DATA_HOME="$desk/home/data" \
-    XDG_CONFIG_HOME="$desk/home/config" XDG_CONFIG_DIRS="$desk/etc" HOME="$desk/home" "${@:2}"
+    XDG_CONFIG_HOME="$desk/home/config" XDG_CONFIG_DIRS="$desk/etc" HOME="$desk/home" PATH="$root/usr/bin:$PATH" "${@:2}"
 }
 gio_default() { on_desktop GNOME gio mime "$1" | sed -n 's/^Default application for “[^”]*”: //p'; }
 gio_offers() { on_desktop GNOME gio mime "$1" | awk '/^[^\t]/ { on = /^Registered applications/ } on && /^\t/ { print $1 }'; }
@@ -96,7 +96,7 @@ for wine in no yes; do
     [ "$(on_desktop GNOME xdg-mime query filetype "$file")" = "$type" ] || fail "xdg-mime on GNOME types .$ext differently"
     [ "$(on_desktop GNOME xdg-mime query default "$type")" = "$id.desktop" ] || fail "xdg-mime on GNOME does not open .$ext with zor"
     [ "$(on_desktop '' xdg-mime query default "$magic")" = "$id.desktop" ] || fail "xdg-mime does not open .$ext ($magic, from file(1)) with zor"
-    if [ $wine = yes ] && [ "$ext" != ico ]; then
+    if [ $wine = yes ] && [[ $ext == @(icl|dll|cpl) ]]; then
       # A library is a kind of Windows program: what runs programs is still offered for it.
       gio_offers "$type" | grep -qx winelike.desktop || fail "the program for Windows programs is no longer offered for .$ext"
     fi
@@ -142,21 +142,21 @@ helps=$work/helps; mkdir -p "$helps"
 QT_QPA_PLATFORM=offscreen "$root/usr/bin/zor" --help >"$helps/zor"
 "$root/usr/bin/zor-icons" --help >"$helps/zor-icons"
 "$root/usr/bin/zor-icons" search --help >"$helps/search"
-{ help_options '' <"$helps/zor" | sed 's/^/zor/'
-  help_options '' <"$helps/zor-icons" | sed 's/^/zor-icons/'
-  help_options search <"$helps/search" | sed 's/^/zor-icons/'
+{ help_options '' <"$helps/zor" | sed 's/^/zor /'
+  help_options '' <"$helps/zor-icons" | sed 's/^/zor-icons /'
+  help_options search <"$helps/search" | sed 's/^/zor-icons /'
 } >"$helps/all"
 [ "$(grep -c . "$helps/all")" -ge 12 ] || fail "the help texts list too few options: $(cat "$helps/all")"
 while read -r program command option; do
   if [ -z "$option" ]; then option=$command; command=; fi
   words=("$program"); [ -z "$command" ] || words+=("$command")
-  completions "${words[@]}" "${option:0:2}" | grep -qxF -- "$option" \
+  completions "${words[@]}" "${option:0:2}" | grep -xF -- "$option" >/dev/null \
     || fail "'${words[*]} ${option:0:2}<Tab>' does not offer $option"
 done <"$helps/all"
 commands=$(sed -n '/^Commands:/,/^Options:/p' "$helps/zor-icons" | sed -n 's/^  \([a-z]\+\)\( .*\)\?$/\1/p')
 [ "$(wc -w <<<"$commands")" -ge 5 ] || fail "zor-icons --help lists too few commands"
 for command in $commands; do
-  completions zor-icons '' | grep -qx "$command" || fail "'zor-icons <Tab>' does not offer $command"
+  completions zor-icons '' | grep -x "$command" >/dev/null || fail "'zor-icons <Tab>' does not offer $command"
 done
 completions zor-icons export --format '' | sort | tr '\n' ' ' | grep -qx 'ico png ' || fail "export --format values"
 
