@@ -18,7 +18,7 @@ id=$(xmllint --xpath 'string(/component/id)' "$share"/metainfo/*.metainfo.xml)
 entry=$share/applications/$id.desktop
 for f in bin/zor bin/zor-icons share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/mime/packages/zor.xml share/mime/packages/zor-dll.xml share/mime/packages/zor-cpl.xml \
-         share/man/man1/zor.1 share/man/man1/zor-icons.1 share/zor/zor.chm share/thumbnailers/zor.thumbnailer \
+         share/man/man1/zor.1.gz share/man/man1/zor-icons.1.gz share/zor/zor.chm share/thumbnailers/zor.thumbnailer \
          share/bash-completion/completions/zor share/bash-completion/completions/zor-icons \
          share/doc/zor/copyright share/doc/zor/changelog.gz; do
   [ -s "$root/usr/$f" ] || fail "$f is not installed"
@@ -33,7 +33,7 @@ launchable=$(xmllint --xpath 'string(/component/launchable[@type="desktop-id"])'
 [ "$launchable" = "$id.desktop" ] || fail "the AppStream data launches '$launchable', not $id.desktop"
 homepage=$(xmllint --xpath 'string(/component/url[@type="homepage"])' "$share/metainfo/$id.metainfo.xml")
 grep -q '^Icon=zor$' "$entry" || fail "the desktop entry does not name the icon zor"
-if grep -rl 'example\.\(org\|com\)' "$share" --include='*.desktop' --include='*.xml' --include='*.1' \
+if grep -rl 'example\.\(org\|com\)' "$share" --include='*.desktop' --include='*.xml' \
      --include=copyright; then
   fail "placeholder addresses are installed"
 fi
@@ -44,11 +44,11 @@ for package in "$share"/mime/packages/*.xml; do
   xmllint --noout "$package" || fail "MIME package $package"
 done
 for page in zor zor-icons; do
-  warnings=$(MANWIDTH=80 man --warnings -l "$share/man/man1/$page.1" 2>&1 >/dev/null) || fail "man page $page"
+  warnings=$(MANWIDTH=80 man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >/dev/null) || fail "man page $page"
   [ -z "$warnings" ] || fail "man page $page: $warnings"
   # Every menu command of the list is a paragraph of its own.
   awk '/^\.TP/ { tagged = NR } /^\.BR? "/ && /\\\(->/ && tagged != NR - 1 { print FILENAME ":" NR ": " $0; bad = 1 }
-       END { exit bad }' "$share/man/man1/$page.1" || fail "man page $page: a command runs into the one before"
+       END { exit bad }' <(gzip -dc "$share/man/man1/$page.1.gz") || fail "man page $page: a command runs into the one before"
 done
 gzip -dc "$share/doc/zor/changelog.gz" >"$work/changelog" || fail "changelog.gz"
 changelog_version=$(dpkg-parsechangelog -l "$work/changelog" -S Version) || fail "changelog"
