@@ -1,5 +1,5 @@
 # Installing and packaging: the validators and tools the install test runs, and `make package`.
-PKGS += desktop-file-utils appstream libxml2-utils imagemagick dpkg-dev man-db
+PKGS += desktop-file-utils appstream libxml2-utils imagemagick dpkg-dev man-db lintian bash-completion
 
 .PHONY: package
 package: build

@@ -114,4 +114,30 @@ void MimeAppsList::remove(const QString& group, const QString& mimeType, const Q
         setEntries(group, mimeType, apps);
 }
 
+void MimeAppsList::rename(const QString& app, const QString& to)
+{
+    for (const QString& group : {Defaults, Added, Removed}) {
+        const int start = groupStart(group);
+        if (start < 0)
+            continue;
+        const int end = groupEnd(start);
+        for (int i = start + 1; i < end; ++i) {
+            const QString& line = m_lines[i];
+            const qsizetype eq = line.indexOf(QLatin1Char('='));
+            if (eq <= 0 || line.trimmed().startsWith(QLatin1Char('#')))
+                continue;
+            const QString mimeType = line.left(eq).trimmed();
+            QStringList apps = entries(group, mimeType);
+            if (!apps.contains(app))
+                continue;
+            for (QString& a : apps) {
+                if (a == app)
+                    a = to;
+            }
+            apps.removeDuplicates();
+            setEntries(group, mimeType, apps);
+        }
+    }
+}
+
 } // namespace zor

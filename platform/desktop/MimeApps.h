@@ -19,6 +19,9 @@ public:
     void append(const QString& group, const QString& mimeType, const QString& app);
     // Takes app out of the list; an emptied list loses its line.
     void remove(const QString& group, const QString& mimeType, const QString& app);
+    // Gives every mention of app in the three groups the name to, as a renamed desktop
+    // entry needs; a list that held both keeps one.
+    void rename(const QString& app, const QString& to);
 
     static inline const QString Defaults = QStringLiteral("Default Applications");
     static inline const QString Added = QStringLiteral("Added Associations");

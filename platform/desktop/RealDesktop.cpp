@@ -86,6 +86,8 @@ QString parentNamedBy(const QString& line)
 
 const QString FolderType = QStringLiteral("inode/directory");
 
+bool isOurs(const QString& app) { return app == RealDesktop::DesktopFile || app == RealDesktop::LegacyDesktopFile; }
+
 QString dataHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 QString configHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation); }
 
@@ -129,6 +131,12 @@ QByteArray readFile(const QString& file)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.read(4 * 1024 * 1024);
+}
+
+// An entry under the old name that this program wrote: it names the program's icon.
+bool isLegacyEntry(const QString& file)
+{
+    return QString::fromUtf8(readFile(file)).split(QLatin1Char('\n')).contains(QStringLiteral("Icon=zor"));
 }
 
 } // namespace
@@ -385,20 +393,39 @@ QByteArray RealDesktop::desktopEntry(const QString& executable, const QStringLis
 
 void RealDesktop::provideDesktopEntry(const QString& executable, const QString& mimeType, QStringList& unwritten)
 {
-    if (!installedFile(QStringLiteral("applications/") + DesktopFile).isEmpty())
-        return;   // the install's entry serves
-    const QString file = dataHome() + QStringLiteral("/applications/") + DesktopFile;
-    // Keep the types registered before, in their order. Folders are never among them: a
-    // desktop with no other folder program would take this entry for every folder.
+    const QString applications = dataHome() + QStringLiteral("/applications/");
+    const QString file = applications + DesktopFile;
+    const QString legacy = applications + LegacyDesktopFile;
+    const bool hasLegacy = isLegacyEntry(legacy);
+    if (!installedFile(QStringLiteral("applications/") + DesktopFile).isEmpty()) {
+        // The install's entry serves; one written under the old name would be a second one.
+        if (hasLegacy && !QFile::remove(legacy))
+            note(unwritten, legacy);
+        return;
+    }
+    // Keep the types registered before, in their order, under the old name too. Folders are
+    // never among them: a desktop with no other folder program would take this entry for
+    // every folder.
     QStringList types;
-    for (const QString& line : QString::fromUtf8(readFile(file)).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QStringLiteral("MimeType=")))
-            types = line.mid(9).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& entry : {file, legacy}) {
+        if (entry == legacy && !hasLegacy)
+            continue;
+        for (const QString& line : QString::fromUtf8(readFile(entry)).split(QLatin1Char('\n'))) {
+            if (!line.startsWith(QStringLiteral("MimeType=")))
+                continue;
+            for (const QString& type : line.mid(9).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+                if (!types.contains(type))
+                    types << type;
+            }
+        }
     }
     types.removeAll(FolderType);
     if (mimeType != FolderType && !types.contains(mimeType))
         types << mimeType;
-    note(unwritten, writeIfChanged(file, desktopEntry(executable, types)));
+    const QString failed = writeIfChanged(file, desktopEntry(executable, types));
+    note(unwritten, failed);
+    if (failed.isEmpty() && hasLegacy && !QFile::remove(legacy))
+        note(unwritten, legacy);
     // The entry names the program's own icon, so it has to be there.
     for (int size : {16, 32, 48}) {
         QFile icon(QStringLiteral(":/art/zor%1.png").arg(size));
@@ -415,12 +442,12 @@ QString RealDesktop::currentDefault(const QString& mimeType, const MimeAppsList&
         return defaults.first();
     if (const auto answer = run(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType})) {
         const QString app = QString::fromUtf8(*answer).trimmed();
-        if (app.endsWith(QStringLiteral(".desktop")) && app != DesktopFile && !app.contains(QLatin1Char('\n')))
+        if (app.endsWith(QStringLiteral(".desktop")) && !isOurs(app) && !app.contains(QLatin1Char('\n')))
             return app;
     }
     // A program the user added, which desktops without a default take first.
     for (const QString& app : list.entries(MimeAppsList::Added, mimeType)) {
-        if (app != DesktopFile)
+        if (!isOurs(app))
             return app;
     }
     return {};
@@ -430,6 +457,7 @@ bool RealDesktop::updateMimeApps(const QString& mimeType, bool makeDefault, QStr
 {
     const QString file = configHome() + QStringLiteral("/mimeapps.list");
     MimeAppsList list(QString::fromUtf8(readFile(file)));
+    list.rename(LegacyDesktopFile, DesktopFile);
     if (makeDefault) {
         list.putFirst(MimeAppsList::Defaults, mimeType, DesktopFile);
         list.append(MimeAppsList::Added, mimeType, DesktopFile);

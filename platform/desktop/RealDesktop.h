@@ -32,14 +32,18 @@ public:
     // Empty: $XDG_CURRENT_DESKTOP at the time of the call.
     QString desktopName;
 
-    static inline const QString DesktopFile = QStringLiteral("zor.desktop");
+    // The desktop entry is named after the application id, as AppStream data asks.
+    static inline const QString DesktopFile = QStringLiteral("io.github.qeltormelia.zor.desktop");
+    // The name earlier versions wrote per user: still read, and replaced by the new one
+    // the next time a registration is written.
+    static inline const QString LegacyDesktopFile = QStringLiteral("zor.desktop");
     // The MIME type files with this extension have: the shared database's when it
     // knows the extension, otherwise the one this program defines.
     static QString mimeTypeOf(const QString& extension);
     // The Exec value of the desktop entry: the executable, quoted as the desktop entry
     // format asks, and %f.
     static QString execValue(const QString& executable);
-    // The files as an install ships them, from platform/desktop: "zor.desktop" and
+    // The files as an install ships them, from platform/desktop: DesktopFile and
     // "zor.xml" (the icon-library type), and "zor-dll.xml", "zor-cpl.xml". What is
     // written here is made from them, so the two cannot drift apart.
     static QByteArray installedText(const QString& name);

@@ -116,7 +116,7 @@ protected:
     QString dataHome() const { return dir.path() + QStringLiteral("/data"); }
     QString configHome() const { return dir.path() + QStringLiteral("/config"); }
     QString mimeApps() const { return dir.path() + QStringLiteral("/config/mimeapps.list"); }
-    QString desktopEntry() const { return dataHome() + QStringLiteral("/applications/zor.desktop"); }
+    QString desktopEntry() const { return dataHome() + QStringLiteral("/applications/") + RealDesktop::DesktopFile; }
     static QString xdgMime(const QStringList& args) { return output(QStringLiteral("xdg-mime"), args); }
     QString defaultFor(const QString& type) const { return xdgMime({QStringLiteral("query"), QStringLiteral("default"), type}); }
     // What GLib-based desktops (GNOME, Xfce, Cinnamon, MATE) make of the same files.
@@ -191,7 +191,7 @@ TEST_F(FreedesktopTest, IclBecomesTheDefaultThroughOurOwnType)
     EXPECT_FALSE(package.contains(QStringLiteral("*.ico")));   // the shared database has it
     EXPECT_TRUE(QFile::exists(dataHome() + QStringLiteral("/mime/mime.cache")));
     EXPECT_TRUE(readText(dataHome() + QStringLiteral("/mime/globs2")).contains(QStringLiteral("application/x-ms-icon-library:*.icl")));
-    EXPECT_EQ(defaultFor(type), QStringLiteral("zor.desktop"));
+    EXPECT_EQ(defaultFor(type), RealDesktop::DesktopFile);
     // The registry side happened as well, and the message came last.
     EXPECT_EQ(t.messages.shown.size(), 1u);
 }
@@ -201,6 +201,7 @@ TEST_F(FreedesktopTest, IcoIsOnlyAddedAndThePreviousDefaultStays)
     const QString ico = RealDesktop::mimeTypeOf(QStringLiteral("ico"));
     EXPECT_EQ(ico, QStringLiteral("image/vnd.microsoft.icon"));
     otherApplication(QStringLiteral("viewer.desktop"));
+    // The removals name the entry as earlier versions did: they carry over to its new name.
     writeText(mimeApps(), QStringLiteral("# mine\n[Default Applications]\ntext/plain=viewer.desktop;\n"
                                          "image/vnd.microsoft.icon=viewer.desktop;\n\n"
                                          "[Added Associations]\nimage/vnd.microsoft.icon=viewer.desktop;\n\n"
@@ -209,11 +210,11 @@ TEST_F(FreedesktopTest, IcoIsOnlyAddedAndThePreviousDefaultStays)
     RegisterAssociation(AssociationButton::Ico, nullptr);
     RegisterAssociation(AssociationButton::Dll, nullptr);
     EXPECT_EQ(defaultFor(ico), QStringLiteral("viewer.desktop"));
-    EXPECT_EQ(defaultFor(RealDesktop::mimeTypeOf(QStringLiteral("dll"))), QStringLiteral("zor.desktop"));
+    EXPECT_EQ(defaultFor(RealDesktop::mimeTypeOf(QStringLiteral("dll"))), RealDesktop::DesktopFile);
     const MimeAppsList list(readText(mimeApps()));
-    EXPECT_EQ(list.entries(MimeAppsList::Added, ico), (QStringList{QStringLiteral("viewer.desktop"), QStringLiteral("zor.desktop")}));
+    EXPECT_EQ(list.entries(MimeAppsList::Added, ico), (QStringList{QStringLiteral("viewer.desktop"), RealDesktop::DesktopFile}));
     EXPECT_EQ(list.entries(MimeAppsList::Defaults, QStringLiteral("text/plain")), QStringList{QStringLiteral("viewer.desktop")});
-    EXPECT_EQ(list.entries(MimeAppsList::Removed, QStringLiteral("image/png")), QStringList{QStringLiteral("zor.desktop")});
+    EXPECT_EQ(list.entries(MimeAppsList::Removed, QStringLiteral("image/png")), QStringList{RealDesktop::DesktopFile});
     EXPECT_EQ(list.entries(MimeAppsList::Removed, QStringLiteral("application/x-ms-dll")), QStringList{QStringLiteral("other.desktop")});
     EXPECT_TRUE(readText(mimeApps()).startsWith(QStringLiteral("# mine\n")));
     const QString entry = readText(desktopEntry());
@@ -230,7 +231,7 @@ TEST_F(FreedesktopTest, ADefaultFromTheSystemIsPinnedBeforeZorIsAdded)
     const MimeAppsList list(readText(mimeApps()));
     EXPECT_EQ(list.entries(MimeAppsList::Defaults, QStringLiteral("inode/directory")), QStringList{QStringLiteral("viewer.desktop")});
     EXPECT_EQ(list.entries(MimeAppsList::Added, QStringLiteral("inode/directory")),
-              (QStringList{QStringLiteral("viewer.desktop"), QStringLiteral("zor.desktop")}));
+              (QStringList{QStringLiteral("viewer.desktop"), RealDesktop::DesktopFile}));
     EXPECT_EQ(defaultFor(QStringLiteral("inode/directory")), QStringLiteral("viewer.desktop"));
     EXPECT_FALSE(readText(desktopEntry()).contains(QStringLiteral("inode/directory")));
 }
@@ -333,8 +334,8 @@ TEST_F(FreedesktopTest, EachButtonDefinesOnlyItsOwnTypeAsAKindOfWindowsProgram)
                 continue;
             }
             EXPECT_EQ(type, RealDesktop::mimeTypeOf(ext));
-            EXPECT_EQ(defaultFor(type), QStringLiteral("zor.desktop"));
-            EXPECT_EQ(gioDefault(type), QStringLiteral("zor.desktop"));
+            EXPECT_EQ(defaultFor(type), RealDesktop::DesktopFile);
+            EXPECT_EQ(gioDefault(type), RealDesktop::DesktopFile);
             // What opened Windows programs is still offered for these files.
             EXPECT_TRUE(gioRegistered(type).contains(QStringLiteral("winelike.desktop"))) << type.toStdString();
         }
@@ -353,7 +354,7 @@ TEST_F(FreedesktopTest, TheFolderButtonNeverMakesZorTheProgramForFolders)
         QStringList offered;    // the added programs afterwards
     };
     const QString files = QStringLiteral("files.desktop");
-    const QString zor = QStringLiteral("zor.desktop");
+    const QString zor = RealDesktop::DesktopFile;
     const Row rows[] = {
         {"no other program for folders", [] {}, QString(), {}},
         {"one the system lists",
@@ -401,7 +402,7 @@ TEST_F(FreedesktopTest, AnInstalledEntryAndTypeAreUsedElseOurOwnNameZorsIcon)
         EnvGuard dirs("XDG_DATA_DIRS", ((isInstalled ? installed + QLatin1Char(':') : QString()) + systemData()).toUtf8());
         if (isInstalled) {
             // What an install puts under its prefix.
-            writeText(installed + QStringLiteral("/applications/zor.desktop"), QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.desktop"))));
+            writeText(installed + QStringLiteral("/applications/") + RealDesktop::DesktopFile, QString::fromUtf8(RealDesktop::installedText(RealDesktop::DesktopFile)));
             writeText(installed + QStringLiteral("/mime/packages/zor.xml"), QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.xml"))));
             output(QStringLiteral("update-mime-database"), {installed + QStringLiteral("/mime")});
         }
@@ -411,11 +412,11 @@ TEST_F(FreedesktopTest, AnInstalledEntryAndTypeAreUsedElseOurOwnNameZorsIcon)
         const QString ownPackage = dataHome() + QStringLiteral("/mime/packages/zor.xml");
         EXPECT_EQ(QFile::exists(desktopEntry()), !isInstalled);
         EXPECT_EQ(QFile::exists(ownPackage), !isInstalled);
-        EXPECT_EQ(defaultFor(type), QStringLiteral("zor.desktop"));
-        EXPECT_EQ(gioDefault(type), QStringLiteral("zor.desktop"));
+        EXPECT_EQ(defaultFor(type), RealDesktop::DesktopFile);
+        EXPECT_EQ(gioDefault(type), RealDesktop::DesktopFile);
 
         // The entry the desktop uses names the program's icon and passes the desktop's own check.
-        const QString entry = isInstalled ? installed + QStringLiteral("/applications/zor.desktop") : desktopEntry();
+        const QString entry = isInstalled ? installed + QStringLiteral("/applications/") + RealDesktop::DesktopFile : desktopEntry();
         EXPECT_TRUE(readText(entry).contains(QStringLiteral("\nIcon=zor\n"))) << readText(entry).toStdString();
         QProcess validate;
         validate.start(QStringLiteral("desktop-file-validate"), {entry});
@@ -429,7 +430,7 @@ TEST_F(FreedesktopTest, AnInstalledEntryAndTypeAreUsedElseOurOwnNameZorsIcon)
         }
         if (!isInstalled) {
             // What is written comes from the installed text: only where it runs from and what it opens differ.
-            const QStringList canonical = QString::fromUtf8(RealDesktop::installedText(QStringLiteral("zor.desktop"))).split(QLatin1Char('\n'));
+            const QStringList canonical = QString::fromUtf8(RealDesktop::installedText(RealDesktop::DesktopFile)).split(QLatin1Char('\n'));
             for (const QString& line : readText(desktopEntry()).split(QLatin1Char('\n'))) {
                 if (!line.startsWith(QStringLiteral("Exec=")) && !line.startsWith(QStringLiteral("MimeType="))) {
                     EXPECT_TRUE(canonical.contains(line)) << line.toStdString();
@@ -440,6 +441,66 @@ TEST_F(FreedesktopTest, AnInstalledEntryAndTypeAreUsedElseOurOwnNameZorsIcon)
                 EXPECT_TRUE(package.contains(line)) << line.toStdString();
             }
         }
+    }
+}
+
+TEST_F(FreedesktopTest, AnEntryRegisteredUnderTheOldNameIsCarriedToTheNewOne)
+{
+    const QString installed = dir.path() + QStringLiteral("/usr");
+    const QString icl = QStringLiteral("application/x-ms-icon-library");
+    const QString ico = QStringLiteral("image/vnd.microsoft.icon");
+    const QString dll = RealDesktop::mimeTypeOf(QStringLiteral("dll"));
+    const QString viewer = QStringLiteral("viewer.desktop");
+    const QString legacy = dataHome() + QStringLiteral("/applications/") + RealDesktop::LegacyDesktopFile;
+    for (const bool isInstalled : {false, true}) {
+        SCOPED_TRACE(isInstalled ? "installed" : "not installed");
+        freshAccount();
+        EnvGuard dirs("XDG_DATA_DIRS", ((isInstalled ? installed + QLatin1Char(':') : QString()) + systemData()).toUtf8());
+        if (isInstalled) {
+            writeText(installed + QStringLiteral("/applications/") + RealDesktop::DesktopFile,
+                      QString::fromUtf8(RealDesktop::installedText(RealDesktop::DesktopFile)));
+            for (const char* package : {"zor.xml", "zor-dll.xml", "zor-cpl.xml"})
+                writeText(installed + QStringLiteral("/mime/packages/") + QLatin1String(package),
+                          QString::fromUtf8(RealDesktop::installedText(QLatin1String(package))));
+            output(QStringLiteral("update-mime-database"), {installed + QStringLiteral("/mime")});
+        } else {
+            writeText(dataHome() + QStringLiteral("/mime/packages/zor.xml"), QString::fromUtf8(RealDesktop::mimePackage(icl)));
+            output(QStringLiteral("update-mime-database"), {dataHome() + QStringLiteral("/mime")});
+        }
+        // What an earlier version wrote for .icl (the default) and .ico (added beside the viewer).
+        otherApplication(viewer);
+        writeText(legacy, QStringLiteral("[Desktop Entry]\nType=Application\nName=QEL TORMELIA VIEWER\nExec=/old/place/zor %f\n"
+                                         "Icon=zor\nTerminal=false\nMimeType=application/x-ms-icon-library;image/vnd.microsoft.icon;\n"));
+        writeText(mimeApps(), QStringLiteral("[Default Applications]\napplication/x-ms-icon-library=zor.desktop;\n"
+                                             "image/vnd.microsoft.icon=viewer.desktop;\n\n"
+                                             "[Added Associations]\napplication/x-ms-icon-library=zor.desktop;\n"
+                                             "image/vnd.microsoft.icon=viewer.desktop;zor.desktop;\n\n"
+                                             "[Removed Associations]\nimage/png=zor.desktop;\n"));
+        press(AssociationButton::Dll);
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].icon, MsgIcon::Information) << t.messages.shown[0].text.toStdString();
+
+        EXPECT_FALSE(QFile::exists(legacy));
+        const QString text = readText(mimeApps());
+        EXPECT_FALSE(text.contains(QStringLiteral("=zor.desktop")) || text.contains(QStringLiteral(";zor.desktop"))) << text.toStdString();
+        const MimeAppsList list(text);
+        EXPECT_EQ(list.entries(MimeAppsList::Removed, QStringLiteral("image/png")), QStringList{RealDesktop::DesktopFile});
+        EXPECT_EQ(list.entries(MimeAppsList::Added, ico), (QStringList{viewer, RealDesktop::DesktopFile}));
+        for (const QString& type : {icl, dll}) {
+            EXPECT_EQ(defaultFor(type), RealDesktop::DesktopFile) << type.toStdString();
+            EXPECT_EQ(gioDefault(type), RealDesktop::DesktopFile) << type.toStdString();
+        }
+        EXPECT_EQ(gioDefault(ico), viewer);
+        EXPECT_TRUE(gioRegistered(ico).contains(RealDesktop::DesktopFile));
+        // The new entry keeps the old one's types, and starts the program from where it is now.
+        const QString entry = readText(desktopEntry());
+        if (isInstalled) {
+            EXPECT_TRUE(entry.isEmpty()) << entry.toStdString();
+            continue;
+        }
+        EXPECT_TRUE(entry.contains(QStringLiteral("\nExec=") + t.identity.executablePath() + QStringLiteral(" %f\n"))) << entry.toStdString();
+        EXPECT_TRUE(entry.contains(QStringLiteral("\nMimeType=") + icl + QLatin1Char(';') + ico + QLatin1Char(';') + dll + QStringLiteral(";\n")))
+            << entry.toStdString();
     }
 }
 
@@ -498,6 +559,9 @@ TEST(MimeAppsListTest, EditsKeepEverythingElse)
     list.append(MimeAppsList::Added, QStringLiteral("c/d"), QStringLiteral("zor.desktop"));
     EXPECT_EQ(list.text(), QStringLiteral("[Added Associations]\na/b=x.desktop;y.desktop;zor.desktop;\n# note\nc/d=zor.desktop;\n\n"
                                           "[Other]\nkey=value\n\n[Default Applications]\na/b=x.desktop;zor.desktop;\n"));
+    list.rename(QStringLiteral("zor.desktop"), QStringLiteral("y.desktop"));
+    EXPECT_EQ(list.text(), QStringLiteral("[Added Associations]\na/b=x.desktop;y.desktop;\n# note\nc/d=y.desktop;\n\n"
+                                          "[Other]\nkey=value\n\n[Default Applications]\na/b=x.desktop;y.desktop;\n"));
 }
 
 } // namespace
