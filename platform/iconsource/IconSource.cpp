@@ -179,6 +179,11 @@ QByteArray IconFile::groupAsIco(int index) const
     return icoFromEntries(entries(index));
 }
 
+std::vector<GroupName> IconFile::names() const
+{
+    return d ? groupNames(d->all.bytes()) : std::vector<GroupName>();
+}
+
 int countIcons(const QString& path)
 {
     return IconFile(path).count();

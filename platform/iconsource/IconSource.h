@@ -30,6 +30,8 @@ struct GroupEntry {
     std::shared_ptr<const void> owner;   // keeps the file's bytes that data points into alive
 };
 
+struct GroupName;
+
 // One file's icons. Copies share the file's bytes; an IconFile (and its copies) is used by
 // one thread at a time, so several threads each open their own.
 class IconFile {
@@ -45,6 +47,8 @@ public:
     // The group's entries in stored order (the first 256 of a larger one); empty for an
     // index out of range.
     std::vector<GroupEntry> entries(int index) const;
+    // The names of the groups, as groupNames() reads them from the file's bytes.
+    std::vector<GroupName> names() const;
 
     struct Parsed;
 
