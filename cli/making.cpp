@@ -54,8 +54,9 @@ A picture that is not square keeps its aspect, centred on transparent.
                   The file to write, whole or not at all.
   -h, --help      Print this help and exit.
 
-Images are stored largest first. Prints one line per image written: its size, depth,
-format and bytes, and the picture it was made from. Exit status: 0 written; 1 a picture
+Images are stored as Windows' own icons keep them: the fewest bits first, each depth
+from its largest size down. Prints one line per image written: its size, depth, format
+and bytes, and the picture it was made from. Exit status: 0 written; 1 a picture
 cannot be read or the file cannot be written; 2 wrong usage.
 )";
 
