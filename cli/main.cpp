@@ -3,6 +3,7 @@
 #include "Output.h"
 #include "platform/iconsource/Opener.h"
 #include "platform/iconsource/WholeFile.h"
+#include "making.h"
 #include "search.h"
 
 #include <QBuffer>
@@ -65,6 +66,18 @@ Commands:
       --all-files): the file, the icon's number and its largest size, tab-separated.
       --min-size N lists only icons with an image at least N pixels; --json prints one
       JSON object a line. Uses every core; fails only when DIR cannot be read.
+
+  create [--sizes LIST] [--depth 32|8|4] [--png] IMAGE... -o OUT.ico
+      Make an icon file from pictures (PNG, BMP, JPEG, GIF, WebP, SVG, ...): each size
+      of LIST (default 16,24,32,48,256; of 16, 20, 24, 32, 40, 48, 64, 96, 128, 256)
+      from the picture that fits it best, an SVG drawn at each size. --depth 32 (the
+      default) keeps alpha; 8 and 4 make palette images with a mask. 256 is stored as
+      PNG, the others as bitmaps; --png stores every size as PNG.
+
+  build-icl [--name MODULE] [--names] ICON-OR-SOURCE... -o OUT.icl
+      Make an icon library from icon files and from every icon of icon libraries and
+      programs (FILE:N for icon N alone), in the order given; the icons are numbered
+      from 1, or keep their sources' names with --names.
 
 Options:
   -h, --help         Print this help and exit.
@@ -328,6 +341,10 @@ int main(int argc, char* argv[])
     // search has options of its own, so it reads its words itself.
     if (argc > 1 && QByteArrayView(argv[1]) == "search")
         return finish(searchCommand(argc - 2, argv + 2));
+    if (argc > 1 && QByteArrayView(argv[1]) == "create")
+        return finish(createCommand(argc - 2, argv + 2));
+    if (argc > 1 && QByteArrayView(argv[1]) == "build-icl")
+        return finish(buildIclCommand(argc - 2, argv + 2));
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());

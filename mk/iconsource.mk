@@ -1,6 +1,8 @@
 # The icon-source reader: fixture tools, and its sanitizer and fuzzing runs for `make test`.
 PKGS += icoutils binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 cpp clang libclang-rt-14-dev \
         libbenchmark-dev libgtest-dev
+# Making icons: Qt's image plugins for SVG (libqt6svg6 carries it on Debian 12) and WebP, TIFF, ...
+PKGS += libqt6svg6 qt6-image-formats-plugins
 EXTRA_TESTS += iconsource-asan iconsource-fuzz
 
 ICONSOURCE_ASAN_BUILD ?= build-asan

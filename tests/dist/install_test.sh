@@ -131,20 +131,23 @@ completions() {  # completions WORD...: what bash offers for the last word
     printf "%s\n" "${COMPREPLY[@]}"' "$share/bash-completion/completions" "$@" || fail "no completion for $1"
 }
 # The options of a help text: "  -s, --size SIZE   (thumbnail) ..." gives "thumbnail -s" and "thumbnail --size".
+# A command's own help has no "Options:" heading: all of it is read.
 help_options() {
-  sed -n '/^Options:/,/^[^ ]/p' | awk -v command="$1" '/^  -/ {
+  local text; text=$(cat)
+  if grep -q '^Options:' <<<"$text"; then text=$(sed -n '/^Options:/,/^[^ ]/p' <<<"$text"); fi
+  awk -v command="$1" '/^  -/ {
       line = substr($0, 3); owner = command
       if (match(line, /  +\([a-z]+\) /)) { owner = substr(line, RSTART, RLENGTH); gsub(/[ ()]/, "", owner) }
       sub(/  .*/, "", line); gsub(/,/, " ", line); n = split(line, names, " ")
-      for (i = 1; i <= n; i++) if (names[i] ~ /^-/) print owner, names[i] }'
+      for (i = 1; i <= n; i++) if (names[i] ~ /^-/) print owner, names[i] }' <<<"$text"
 }
 helps=$work/helps; mkdir -p "$helps"
 QT_QPA_PLATFORM=offscreen "$root/usr/bin/zor" --help >"$helps/zor"
 "$root/usr/bin/zor-icons" --help >"$helps/zor-icons"
-"$root/usr/bin/zor-icons" search --help >"$helps/search"
+for command in search create build-icl; do "$root/usr/bin/zor-icons" $command --help >"$helps/$command"; done
 { help_options '' <"$helps/zor" | sed 's/^/zor /'
   help_options '' <"$helps/zor-icons" | sed 's/^/zor-icons /'
-  help_options search <"$helps/search" | sed 's/^/zor-icons /'
+  for command in search create build-icl; do help_options $command <"$helps/$command" | sed 's/^/zor-icons /'; done
 } >"$helps/all"
 [ "$(grep -c . "$helps/all")" -ge 12 ] || fail "the help texts list too few options: $(cat "$helps/all")"
 while read -r program command option; do

@@ -174,7 +174,9 @@ TEST(ZorIcons, DocumentsEveryCommandAndOption)
     EXPECT_EQ(help.code, 0);
     for (const char* word : {"count FILE", "list [--json] FILE", "export [--format png|ico] FILE... DIR",
                              "thumbnail -s SIZE FILE OUTPUT.png", "--help", "--version", "--json", "--format",
-                             "--size", "Exit status"})
+                             "--size", "Exit status",
+                             "create [--sizes LIST] [--depth 32|8|4] [--png] IMAGE... -o OUT.ico",
+                             "build-icl [--name MODULE] [--names] ICON-OR-SOURCE... -o OUT.icl"})
         EXPECT_TRUE(help.out.contains(word)) << word;
     const Outcome version = zorIcons({"--version"});
     EXPECT_EQ(version.code, 0);
