@@ -381,16 +381,14 @@ void Form1::FFopen(const StoredPath& path)
         FormatList();
         SourceKind = Kind::Folder;
         listed = true;
-        ImageList1.reserve(count);
-        ImageList2.reserve(count);
         std::vector<ListItem> items;
         items.reserve(size_t(count));
         for (int i = 0; i < count; ++i) {
-            // Read through the name the folder stores; the list shows it decoded.
-            IcoGet::AddFirstIcon(File1.path(i), ImageList1, ImageList2);
             items.push_back({File1.list(i), i + 1, i + 1});
             m_itemPaths.push_back(File1.path(i));
         }
+        // Each file is read through the name the folder stores, when its icon is drawn.
+        IcoGet::AddFirstIcons(m_itemPaths, ImageList1, ImageList2);
         ListView1->setIcons(&ImageList1);
         ListView1->setSmallIcons(&ImageList2);
         ListView1->addItems(std::move(items));

@@ -9,28 +9,51 @@
 namespace zor::IcoGet {
 
 namespace {
-// One picture of the icon for the list; a missing one is the placeholder, so image k
-// stays icon k. A screen with more device pixels gets the group's larger entries too.
-void addPicture(const iconsource::IconFile& file, int index, const QImage& picture, ImageList& list)
+
+// A missing picture is the placeholder, so that image k stays icon k.
+QImage orBroken(const QImage& picture, QSize size)
 {
-    const QPixmap p = IconToPicture(picture);
-    if (p.isNull()) {
-        list.add(BrokenIcon(list.imageSize().width()));
-        return;
-    }
-    const QSize sharp = (QSizeF(list.imageSize()) * list.pixelRatio()).toSize();
-    list.add(p, sharp == list.imageSize() ? QImage() : file.image(index, sharp));
+    return picture.isNull() ? BrokenIcon(size.width()).toImage().scaled(size) : picture;
 }
 
-// Both pictures of one icon, or placeholders when the file has no such icon.
-void addPictures(const iconsource::IconFile& file, int index, ImageList& large, ImageList& small)
-{
-    iconsource::IconPair icon;
-    if (index < file.count())
-        icon = file.extract(index, large.imageSize(), small.imageSize());
-    addPicture(file, index, icon.large, large);
-    addPicture(file, index, icon.small, small);
-}
+// The icons of one file: picture i is its group i.
+class FilePictures : public PictureSource {
+public:
+    explicit FilePictures(iconsource::IconFile file) : m_file(std::move(file)) {}
+    QImage picture(int i, QSize size) const override { return orBroken(m_file.image(i, size), size); }
+
+private:
+    iconsource::IconFile m_file;
+};
+
+// The first icon of each file of a folder. A file is opened when its picture is first
+// wanted; the last ones opened are kept for the other size.
+class FolderPictures : public PictureSource {
+public:
+    explicit FolderPictures(std::vector<StoredPath> files) : m_files(std::move(files)) {}
+    QImage picture(int i, QSize size) const override
+    {
+        const iconsource::IconFile* file = nullptr;
+        for (const auto& [index, open] : m_open)
+            if (index == i)
+                file = &open;
+        if (!file) {
+            auto opened = iconsource::openIconFile(m_files.at(size_t(i)));
+            m_open[m_next] = {i, opened ? std::move(*opened) : iconsource::IconFile::fromData({})};
+            file = &m_open[m_next].second;
+            m_next = (m_next + 1) % m_open.size();
+        }
+        return orBroken(file->image(0, size), size);
+    }
+
+private:
+    std::vector<StoredPath> m_files;
+    mutable std::array<std::pair<int, iconsource::IconFile>, 4> m_open{
+        {{-1, iconsource::IconFile::fromData({})}, {-1, iconsource::IconFile::fromData({})},
+         {-1, iconsource::IconFile::fromData({})}, {-1, iconsource::IconFile::fromData({})}}};
+    mutable size_t m_next = 0;
+};
+
 } // namespace
 
 QPixmap IconToPicture(const QImage& icon)
@@ -51,14 +74,14 @@ bool LoadIconsOfFile(const StoredPath& path, ImageList& large, ImageList& small,
 {
     try {
         const auto file = iconsource::openIconFile(path);
-        // The count is a 16-bit number; a larger file cannot be listed.
-        const int n = file ? file->count() : 0;
-        if (n < 1 || n > std::numeric_limits<qint16>::max())
+        // The count is a 16-bit number: a file with more groups lists as many as it can hold.
+        const int n = file ? std::min(file->count(), int(std::numeric_limits<qint16>::max())) : 0;
+        if (n < 1)
             return false;
-        large.reserve(n);
-        small.reserve(n);
-        for (int j = 0; j < n; ++j)
-            addPictures(*file, j, large, small);
+        // The pictures are made as they are drawn; image k is group k - 1.
+        const auto pictures = std::make_shared<FilePictures>(*file);
+        large.setSource(pictures, n);
+        small.setSource(pictures, n);
 
         // Image lists first, then every item in one batch: the view lays out once.
         list.setIcons(&large);
@@ -74,10 +97,11 @@ bool LoadIconsOfFile(const StoredPath& path, ImageList& large, ImageList& small,
     }
 }
 
-void AddFirstIcon(const StoredPath& path, ImageList& large, ImageList& small)
+void AddFirstIcons(const std::vector<StoredPath>& files, ImageList& large, ImageList& small)
 {
-    const auto file = iconsource::openIconFile(path);
-    addPictures(file ? *file : iconsource::IconFile::fromData({}), 0, large, small);
+    const auto pictures = std::make_shared<FolderPictures>(files);
+    large.setSource(pictures, int(files.size()));
+    small.setSource(pictures, int(files.size()));
 }
 
 } // namespace zor::IcoGet

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include <vector>
+
 namespace zor {
 
 class ImageList;
@@ -21,13 +23,15 @@ namespace IcoGet {
 // A picture that the image lists accept, or a null pixmap for "no image".
 QPixmap IconToPicture(const QImage& icon);
 
-// Fills both image lists and the list view. An icon without an image shows the
-// broken-icon placeholder so that item k still shows image k. False when the file
-// holds no icons or the load failed.
+// Fills both image lists and the list view. Only the file's directories are read here: the
+// pictures are made when they are first drawn or asked for. An icon without an image shows
+// the broken-icon placeholder so that item k still shows image k. False when the file holds
+// no icons or the load failed.
 bool LoadIconsOfFile(const StoredPath& path, ImageList& large, ImageList& small, ListView& list);
 
-// Adds the first icon of the file to both image lists (the placeholder when it has none).
-void AddFirstIcon(const StoredPath& path, ImageList& large, ImageList& small);
+// Makes both image lists the first icons of the files (the placeholder where one has none),
+// each read when it is first drawn.
+void AddFirstIcons(const std::vector<StoredPath>& files, ImageList& large, ImageList& small);
 
 // The placeholder shown for an icon whose image cannot be read.
 QPixmap BrokenIcon(int size);

@@ -30,6 +30,13 @@ public:
     {
         return value(app, section, key).value_or(fallback);
     }
+    // Runs change, reads and writes of app's values, as one step that other instances'
+    // steps of this kind wait for; reads inside see what the others wrote.
+    virtual void exclusive(const QString& app, const std::function<void()>& change)
+    {
+        (void)app;
+        change();
+    }
 };
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };

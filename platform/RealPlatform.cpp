@@ -13,7 +13,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -22,9 +21,12 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTranslator>
+#include <QThread>
+#include <QElapsedTimer>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +34,38 @@ namespace zor {
 
 namespace {
 constexpr int LockWaitMs = 10000;
+
+// A lock other instances wait for, held while the object lives. flock wakes a waiter as soon
+// as the lock is free; QLockFile sleeps ever longer between tries, which twenty instances
+// starting at once turn into seconds.
+class FileLock {
+public:
+    explicit FileLock(const QString& path)
+    {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return;
+        QElapsedTimer waited;
+        waited.start();
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || waited.elapsed() > LockWaitMs) {
+                ::close(m_fd);
+                m_fd = -1;
+                return;
+            }
+            QThread::msleep(1);
+        }
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);   // and the lock with it
+    }
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
 }
 
 IniSettingsStore::IniSettingsStore(QString folder) : m_folder(std::move(folder)) {}
@@ -46,8 +80,23 @@ QString IniSettingsStore::fileOf(const QString& app) const
 
 std::optional<QString> IniSettingsStore::value(const QString& app, const QString& section, const QString& key)
 {
-    // A new QSettings per call: every read sees what other instances wrote.
-    QSettings s(fileOf(app), QSettings::IniFormat);
+    for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it)
+        if (it->section == section && it->key == key)
+            return it->text;
+    // A new QSettings per call: every read sees what other instances wrote. Within an exclusive
+    // step a private copy is read: QSettings keeps the file's contents by its time and size,
+    // which another instance's write in the same millisecond can leave alike.
+    QTemporaryFile copy(fileOf(app) + QStringLiteral(".XXXXXX"));
+    QString file = fileOf(app);
+    if (m_exclusive) {
+        QFile current(file);
+        if (current.open(QIODevice::ReadOnly) && copy.open()) {
+            copy.write(current.readAll());
+            copy.close();
+            file = copy.fileName();
+        }
+    }
+    QSettings s(file, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
         return std::nullopt;
     s.beginGroup(section);
@@ -62,6 +111,16 @@ std::optional<QString> IniSettingsStore::value(const QString& app, const QString
 
 void IniSettingsStore::setValue(const QString& app, const QString& section, const QString& key, const QString& text)
 {
+    // Within an exclusive step the writes are kept, and stored together at its end.
+    if (m_exclusive) {
+        m_pending.push_back({section, key, text});
+        return;
+    }
+    write(app, {{section, key, text}});
+}
+
+void IniSettingsStore::write(const QString& app, const std::vector<Pending>& changes)
+{
     // QSettings keeps one copy of each file per process. A write that fails stays pending
     // in that copy: every later QSettings on the file then reports an error instead of
     // reading it, and the next write that succeeds saves the failed value too. So the
@@ -71,8 +130,8 @@ void IniSettingsStore::setValue(const QString& app, const QString& section, cons
     const QString file = fileOf(app);
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
         fail();
-    QLockFile lock(file + QStringLiteral(".lock"));   // the lock QSettings takes for the file
-    if (!lock.tryLock(LockWaitMs))
+    const FileLock lock(file + QStringLiteral(".lock"));
+    if (!lock.held())
         fail();
 
     QByteArray bytes;
@@ -89,9 +148,11 @@ void IniSettingsStore::setValue(const QString& app, const QString& section, cons
     scratch.close();
     {
         QSettings s(scratch.fileName(), QSettings::IniFormat);
-        s.beginGroup(section);
-        s.setValue(key, text);
-        s.endGroup();
+        for (const Pending& c : changes) {
+            s.beginGroup(c.section);
+            s.setValue(c.key, c.text);
+            s.endGroup();
+        }
         s.sync();
         if (s.status() == QSettings::AccessError)
             fail();
@@ -105,6 +166,30 @@ void IniSettingsStore::setValue(const QString& app, const QString& section, cons
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         fail();
     keepTimesApart(file);
+}
+
+void IniSettingsStore::exclusive(const QString& app, const std::function<void()>& change)
+{
+    const QString file = fileOf(app);
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        throw RuntimeError(75, "settings store cannot be written");
+    const FileLock lock(file + QStringLiteral(".step.lock"));   // not the lock each write takes
+    if (!lock.held())
+        throw RuntimeError(75, "settings store is held by another instance");
+    m_exclusive = true;
+    m_pending.clear();
+    struct Reset {
+        IniSettingsStore& store;
+        ~Reset()
+        {
+            store.m_exclusive = false;
+            store.m_pending.clear();
+        }
+    } reset{*this};
+    change();
+    m_exclusive = false;
+    if (!m_pending.empty())
+        write(app, m_pending);
 }
 
 void IniSettingsStore::keepTimesApart(const QString& file)

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <vector>
+
 class QCommandLineParser;
 
 namespace zor {
@@ -26,9 +28,16 @@ public:
     explicit IniSettingsStore(QString folder = {});
     std::optional<QString> value(const QString& app, const QString& section, const QString& key) override;
     void setValue(const QString& app, const QString& section, const QString& key, const QString& text) override;
+    void exclusive(const QString& app, const std::function<void()>& change) override;
     QString fileOf(const QString& app) const;
 
 private:
+    struct Pending {
+        QString section, key, text;
+    };
+    void write(const QString& app, const std::vector<Pending>& changes);
+    bool m_exclusive = false;   // reads go to the file itself, past QSettings' copy
+    std::vector<Pending> m_pending;   // the writes of the exclusive step
     static void keepTimesApart(const QString& file);
     QString m_folder;
 };

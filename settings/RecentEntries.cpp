@@ -2,6 +2,8 @@
 
 #include "settings/ClsZOR.h"
 
+#include "platform/Platform.h"
+
 namespace zor::RecentEntries {
 
 StoredPath entry(int slot)
@@ -19,15 +21,18 @@ std::array<StoredPath, 8> all()
 
 void record(const StoredPath& path)
 {
-    const QString text = path.storedText();
-    ClsZOR z;
-    for (int i = 0; i <= 3; ++i)
-        if (z.GetRFile(qint16(i)) == text)
-            return;
-    z.SetRFile(3, z.GetRFile(2));
-    z.SetRFile(2, z.GetRFile(1));
-    z.SetRFile(1, z.GetRFile(0));
-    z.SetRFile(0, text);
+    // One read-rotate-write: instances opening files at once each land their path.
+    platform().settings->exclusive(StoreApp, [&] {
+        const QString text = path.storedText();
+        ClsZOR z;
+        for (int i = 0; i <= 3; ++i)
+            if (z.GetRFile(qint16(i)) == text)
+                return;
+        z.SetRFile(3, z.GetRFile(2));
+        z.SetRFile(2, z.GetRFile(1));
+        z.SetRFile(1, z.GetRFile(0));
+        z.SetRFile(0, text);
+    });
 }
 
 } // namespace zor::RecentEntries

@@ -265,3 +265,56 @@ TEST(IniSettingsStore, DefaultFolderFollowsXdgConfigHome)
 }
 
 } // namespace
+
+#include "settings/RecentEntries.h"
+
+#include <sys/wait.h>
+
+namespace {
+
+// Twenty instances that open twenty files at once, as dropping twenty files starts them:
+// every one's path lands in turn, no slot is left empty, and the file stays whole.
+TEST(RecentEntries, InstancesOpeningAtOnceEachLandTheirPath)
+{
+    QTemporaryDir dir;
+    test::TestPlatform tp;
+    IniSettingsStore ini(dir.path());
+    tp.p.settings = &ini;
+    tp.install();
+    ClsZOR().SetRFile(5, QStringLiteral("/favourite.ico"));
+    constexpr int instances = 20;
+    std::vector<pid_t> children;
+    for (int i = 0; i < instances; ++i) {
+        const pid_t child = fork();
+        if (child == 0) {
+            try {
+                RecentEntries::record(StoredPath::fromText(QStringLiteral("/icons/%1.ico").arg(i)));
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    // The four newest are four of the twenty, each once; the favourite is untouched.
+    QSet<QString> recent;
+    for (int slot = 0; slot < 4; ++slot) {
+        const QString entry = ClsZOR().GetRFile(qint16(slot));
+        EXPECT_TRUE(entry.startsWith("/icons/")) << slot << " " << entry.toStdString();
+        recent.insert(entry);
+    }
+    EXPECT_EQ(recent.size(), 4);
+    EXPECT_EQ(ClsZOR().GetRFile(5), "/favourite.ico");
+    // Twenty more, one after the other, rotate exactly as one instance would.
+    for (int i = 0; i < 6; ++i)
+        RecentEntries::record(StoredPath::fromText(QStringLiteral("/next/%1.ico").arg(i)));
+    EXPECT_EQ(ClsZOR().GetRFile(0), "/next/5.ico");
+    EXPECT_EQ(ClsZOR().GetRFile(3), "/next/2.ico");
+}
+
+} // namespace
