@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QUrl>
 #include <QMimeData>
 #include <QScreen>
 #include <QToolBar>
@@ -287,7 +288,7 @@ void Form1::Text1_Click()
 {
     trap([&] {
         // What the box holds is opened, and recorded, in its one clean spelling.
-        const StoredPath path = pathBox().cleaned();
+        const StoredPath path = pastedPath(pathBox()).cleaned();
         if (path.shown() != Text1->currentText() || !(path == m_boxPath))
             setPathBox(path);
         const quint8 kind = iconsource::pathKind(path.bytes());
@@ -305,6 +306,33 @@ void Form1::Text1_Click()
         } else if (kind == 2) {
             FFopen(path);
         }
+    });
+}
+
+StoredPath Form1::pastedPath(const StoredPath& typed) const
+{
+    // What a file manager or a browser puts on the clipboard: a file URL, or a path with
+    // the spaces around it; a name that really ends in a space still opens as it is.
+    const QString text = Text1->currentText();
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(trimmed);
+        if (url.isLocalFile())
+            return StoredPath::fromUrl(url);
+    }
+    if (trimmed != text && !trimmed.isEmpty() && iconsource::pathKind(typed.bytes()) == 0)
+        return StoredPath::fromText(trimmed);
+    return typed;
+}
+
+void Form1::MPOpenItem_Click()
+{
+    trap([&] {
+        const int i = ListView1->selectedIndex();
+        if (SourceKind != Kind::Folder || i < 1 || size_t(i) > m_itemPaths.size())
+            return;
+        setPathBox(m_itemPaths[size_t(i - 1)]);
+        Text1_Click();
     });
 }
 
@@ -523,8 +551,11 @@ QString Form1::sourcePath() const { return Text1->currentText(); }
 void Form1::ListView1_MouseUp(Qt::MouseButton button, QPoint pos)
 {
     trap([&] {
-        if (button == Qt::RightButton)
-            pop->popup(ListView1->viewport()->mapToGlobal(pos));
+        if (button != Qt::RightButton)
+            return;
+        MPOpenItem->setVisible(SourceKind == Kind::Folder);
+        MPOpenItem->setEnabled(ListView1->selectedIndex() > 0);
+        pop->popup(ListView1->viewport()->mapToGlobal(pos));
     });
 }
 

@@ -57,6 +57,7 @@ public:
     // name that is not UTF-8 opens as it is stored. A typed text is a path of its own.
     void setPathBox(const StoredPath& path);
     StoredPath pathBox() const;
+    StoredPath pastedPath(const StoredPath& typed) const;
 
     // The icon list and its view modes.
     void FormatList();
@@ -86,6 +87,7 @@ public:
     void MFSaveAll_Click();
     void MFCopy_Click();
     void MFInfo_Click();
+    void MPOpenItem_Click();
     // The icon behind list item index (1-based): its file and number.
     IconOfFile iconOfItem(int index) const;
     // Finding icons in a folder tree, in a window of its own.
@@ -149,6 +151,7 @@ public:
     QAction* MPSaveAll = nullptr;
     QAction* MPCopy = nullptr;
     QAction* MPInfo = nullptr;
+    QAction* MPOpenItem = nullptr;
 
     QToolBar* Toolbar1 = nullptr;
     // Toolbar buttons by index 1..6 (2 is the path box's placeholder, 4 the separator).

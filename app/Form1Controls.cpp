@@ -120,6 +120,9 @@ void Form1::buildIconCommands()
     MPSaveAll = addEntry(pop, QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MPSaveAll"));
     MPCopy = addEntry(pop, QStringLiteral("コピー(&C)"), QStringLiteral("MPCopy"));
     MPInfo = addEntry(pop, QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MPInfo"));
+    // The folder view's item opened as a source of its own.
+    MPOpenItem = addEntry(pop, QStringLiteral("このファイルを開く"), QStringLiteral("MPOpenItem"));
+    connect(MPOpenItem, &QAction::triggered, this, [this] { MPOpenItem_Click(); });
 
     const std::pair<QAction*, void (Form1::*)()> handlers[] = {
         {MFSaveIcon, &Form1::MFSaveIcon_Click}, {MPSaveIcon, &Form1::MFSaveIcon_Click},
@@ -226,6 +229,16 @@ void Form1::buildToolbar()
         Text1_Click();
     });
     Text1->raise();
+
+    // F6 and Alt+D go to the path box, as in a browser or a file manager.
+    auto* toPathBox = new QAction(this);
+    toPathBox->setObjectName(QStringLiteral("FocusPathBox"));
+    toPathBox->setShortcuts({QKeySequence(Qt::Key_F6), QKeySequence(Qt::ALT | Qt::Key_D)});
+    addAction(toPathBox);
+    connect(toPathBox, &QAction::triggered, this, [this] {
+        Text1->setFocus(Qt::ShortcutFocusReason);
+        Text1->lineEdit()->selectAll();
+    });
 
     setHotImageList(0);
 }

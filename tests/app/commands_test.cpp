@@ -20,6 +20,10 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QTextLayout>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace zor;
 using zor::test::AppTest;
@@ -383,4 +387,84 @@ TEST_F(AppTest, TheWindowsShortcutsWinOverThePathBox)
     EXPECT_EQ(form->Text1->currentText(), "");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "cut me");
 }
+} // namespace
+
+namespace {
+
+TEST_F(AppTest, TheFolderViewOpensAnItemsOwnFileByItsStoredName)
+{
+    // One file named in Latin-1 bytes, beside an ordinary one.
+    const QByteArray odd = QFile::encodeName(dir.path()) + "/caf\xe9.ico";
+    struct Unlink {
+        QByteArray path;
+        ~Unlink() { ::unlink(path.constData()); }
+    } unlink{odd};
+    fx::makeIco(dir.path(), "a.ico", {{32, 32, false, 1}});
+    const QByteArray bytes = fx::readBytes(fx::makeIco(dir.path(), "src.ico", {{16, 16, false, 2}, {32, 32, false, 3}}));
+    QFile::remove(dir.path() + "/src.ico");
+    const int fd = ::open(odd.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+    ::close(fd);
+
+    open(dir.path());
+    showActive();
+    ASSERT_EQ(itemTexts(), QStringList({"a.ico", QString::fromUtf8("caf\xc3\xa9.ico")}));
+    clickItem(2, Qt::RightButton);
+    ASSERT_TRUE(form->pop->isVisible());
+    ASSERT_TRUE(form->MPOpenItem->isVisible());
+    QTest::keyClick(form->pop, Qt::Key_Up);   // the last entry
+    EXPECT_EQ(form->pop->activeAction(), form->MPOpenItem);
+    QTest::keyClick(form->pop, Qt::Key_Return);
+    EXPECT_EQ(itemTexts(), QStringList({"0"}));
+    EXPECT_EQ(form->Text1->currentText(), dir.path() + QString::fromUtf8("/caf\xc3\xa9.ico"));
+
+    // A file's own list has no such entry.
+    clickItem(1, Qt::RightButton);
+    ASSERT_TRUE(form->pop->isVisible());
+    EXPECT_FALSE(form->MPOpenItem->isVisible());
+    form->pop->close();
+}
+
+TEST_F(AppTest, ThePathBoxIsOneKeyAwayAndTakesWhatIsPasted)
+{
+    QDir(dir.path()).mkdir("set");
+    const QString set = dir.path() + "/set";
+    const QString a = fx::makeIco(set, "a b.ico", {{32, 32, false, 1}});
+    fx::makeIco(set, "c.ico", {{32, 32, false, 2}});
+    markStartedBefore();
+    form->Form_Load();
+    showActive();
+    const struct {
+        QString pasted, shown;
+        QStringList items;
+    } cases[] = {
+        {QUrl::fromLocalFile(set).toString(), set, {"a b.ico", "c.ico"}},
+        {"  " + a + " \n", a, {"0"}},
+        {QUrl::fromLocalFile(a).toString(QUrl::FullyEncoded), a, {"0"}},
+        {"\t" + QUrl::fromLocalFile(set).toString() + " ", set, {"a b.ico", "c.ico"}},
+    };
+    const Qt::Key keys[] = {Qt::Key_F6, Qt::Key_D};
+    int n = 0;
+    for (const auto& c : cases) {
+        // From the list, F6 or Alt+D: the box has the focus and its whole text is selected.
+        form->ListView1->setFocus();
+        const Qt::Key key = keys[n++ % 2];
+        press(key, key == Qt::Key_D ? Qt::AltModifier : Qt::NoModifier);
+        ASSERT_EQ(QApplication::focusWidget(), form->Text1);
+        EXPECT_EQ(form->Text1->lineEdit()->selectedText(), form->Text1->currentText());
+        QGuiApplication::clipboard()->setText(c.pasted);
+        press(Qt::Key_V, Qt::ControlModifier);
+        press(Qt::Key_Return);
+        EXPECT_EQ(itemTexts(), c.items) << c.pasted.toStdString();
+        EXPECT_EQ(form->Text1->currentText(), c.shown);
+        // Recorded as the plain path, never as what was pasted.
+        QStringList recorded;
+        for (int i = 0; i < 8; ++i)
+            recorded << stored(QStringLiteral("RF%1").arg(i));
+        EXPECT_TRUE(recorded.contains(c.shown)) << recorded.join(' ').toStdString();
+        EXPECT_FALSE(recorded.contains(c.pasted));
+    }
+}
+
 } // namespace

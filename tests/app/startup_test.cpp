@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QSizeGrip>
+#include <QStatusBar>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -342,6 +344,10 @@ TEST_F(AppTest, ListFillsTheClientBelowTheToolbarAndNeverGoesNegative)
     EXPECT_EQ(form->ListView1->geometry(), QRect(0, 22, 473, 244));
     EXPECT_EQ(form->Text1->geometry(), QRect(36, 0, 345, 20));
     form->show();
+    // Nothing under the list: no status bar, no size grip, the client reaches the bottom.
+    EXPECT_FALSE(form->findChild<QStatusBar*>());
+    EXPECT_FALSE(form->findChild<QSizeGrip*>());
+    EXPECT_EQ(form->client()->geometry().bottom(), form->height() - 1);
     form->resize(200, form->menuBar()->height() + 10);
     QApplication::processEvents();
     ASSERT_EQ(form->client()->height(), 10);
