@@ -20,6 +20,7 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QTextLayout>
+#include <QScrollBar>
 #include <QUrl>
 
 #include <fcntl.h>
@@ -464,6 +465,56 @@ TEST_F(AppTest, ThePathBoxIsOneKeyAwayAndTakesWhatIsPasted)
             recorded << stored(QStringLiteral("RF%1").arg(i));
         EXPECT_TRUE(recorded.contains(c.shown)) << recorded.join(' ').toStdString();
         EXPECT_FALSE(recorded.contains(c.pasted));
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AppTest, EveryLoadStartsAtTheTopAndShiftOrCtrlChooseSeveral)
+{
+    QDir(dir.path()).mkdir("many");
+    QDir(dir.path()).mkdir("few");
+    for (int i = 0; i < 120; ++i)
+        fx::makeIco(dir.path() + "/many", QStringLiteral("%1.ico").arg(i, 3, 10, QLatin1Char('0')), {{32, 32, false, i}});
+    for (int i = 0; i < 8; ++i)
+        fx::makeIco(dir.path() + "/few", QStringLiteral("%1.ico").arg(i), {{32, 32, false, i}});
+    markStartedBefore();
+    form->Form_Load();
+    showActive();
+    typeAndEnter(dir.path() + "/many");
+    form->ListView1->setFocus();
+    press(Qt::Key_End);
+    ASSERT_GT(form->ListView1->verticalScrollBar()->value(), 0);
+    typeAndEnter(dir.path() + "/few");
+    ASSERT_EQ(form->ListView1->itemCount(), 8);
+    EXPECT_EQ(form->ListView1->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(form->ListView1->viewport()->rect().contains(form->ListView1->visualRect(form->ListView1->model()->index(0, 0))));
+
+    form->ListView1->setFocus();
+    auto clickWith = [&](int i, Qt::KeyboardModifiers modifiers) {
+        const QRect r = form->ListView1->visualRect(form->ListView1->model()->index(i - 1, 0));
+        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, modifiers, r.center());
+    };
+    const struct {
+        std::function<void()> act;
+        std::vector<int> chosen;
+        int current;
+    } steps[] = {
+        {[&] { clickWith(2, {}); }, {2}, 2},
+        {[&] { clickWith(4, Qt::ShiftModifier); }, {2, 3, 4}, 4},
+        {[&] { clickWith(7, Qt::ControlModifier); }, {2, 3, 4, 7}, 7},
+        {[&] { clickWith(1, {}); }, {1}, 1},
+        {[&] { press(Qt::Key_Right, Qt::ShiftModifier); press(Qt::Key_Right, Qt::ShiftModifier); }, {1, 2, 3}, 3},
+        {[&] { press(Qt::Key_Right); }, {4}, 4},
+        {[&] { press(Qt::Key_A, Qt::ControlModifier); }, {1, 2, 3, 4, 5, 6, 7, 8}, 4},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_EQ(form->ListView1->selectedItems(), s.chosen);
+        EXPECT_EQ(form->ListView1->selectedIndex(), s.current);
+        EXPECT_EQ(form->ClickedItem, s.current);
     }
 }
 
