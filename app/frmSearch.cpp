@@ -152,6 +152,15 @@ protected:
         const int lines = wraps ? std::max(1, cell.height() / QFontMetrics(option->font).lineSpacing()) : 1;
         option->text = elidedToLines(option->text, option->font, cell.width() - 2 * margin, lines);
     }
+
+public:
+    // Each label has its whole cell: the list would give every item the first one's size.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& mi) const override
+    {
+        if (const auto* list = qobject_cast<const QListView*>(option.widget); list && list->gridSize().isValid())
+            return list->gridSize() - QSize(4, 2);
+        return QStyledItemDelegate::sizeHint(option, mi);
+    }
 };
 
 } // namespace
