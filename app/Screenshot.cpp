@@ -67,6 +67,8 @@ void scheduleScreenshot(Form1& form, const QCommandLineParser& options)
             }
             if (view == QLatin1String("details"))
                 search->SetView(frmSearch::View::Details);
+            else if (view == QLatin1String("small"))
+                search->SetView(frmSearch::View::Small);
             QTimer::singleShot(1000, search, [search, file] {
                 grabTo(search, file);
                 QApplication::quit();
