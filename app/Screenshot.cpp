@@ -1,6 +1,7 @@
 #include "app/Screenshot.h"
 
 #include "app/Form1.h"
+#include "app/frmSearch.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "viewer/Form2.h"
@@ -51,6 +52,31 @@ void scheduleScreenshot(Form1& form, const QCommandLineParser& options)
         return;
     }
     const QString dialog = option("shot-dialog");
+    if (dialog == QLatin1String("search")) {
+        // The search window that --search opened, once its search is over and its pictures
+        // have come, in the view asked for (--shot-view=small|details).
+        auto* poll = new QTimer(&form);
+        QObject::connect(poll, &QTimer::timeout, &form, [&form, poll, file, view, waited = 0]() mutable {
+            frmSearch* search = form.searchWindow();
+            if (search && search->running() && ++waited < 600)
+                return;
+            poll->stop();
+            if (!search) {
+                QApplication::quit();
+                return;
+            }
+            if (view == QLatin1String("details"))
+                search->SetView(frmSearch::View::Details);
+            else if (view == QLatin1String("small"))
+                search->SetView(frmSearch::View::Small);
+            QTimer::singleShot(1000, search, [search, file] {
+                grabTo(search, file);
+                QApplication::quit();
+            });
+        });
+        poll->start(100);
+        return;
+    }
     if (dialog == QLatin1String("options") || dialog == QLatin1String("about") || dialog == QLatin1String("info")) {
         // The modal dialog over the window (--shot-tab=N for the options' tab), grabbed while it runs;
         // the icon information is that of the first icon.

@@ -1,5 +1,5 @@
 #pragma once
-// `zor --screenshot=FILE.png [--shot-view=small] [--shot-dialog=options|about|enlarged]`
+// `zor --screenshot=FILE.png [--shot-view=small|details] [--shot-dialog=options|about|enlarged|info|search]`
 // writes a picture of the window once it is shown, then quits. For looking at the
 // program without a desktop.
 class QCommandLineParser;

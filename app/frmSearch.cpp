@@ -11,6 +11,7 @@
 #include "viewer/Form2.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,6 +20,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,9 +29,16 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
+#include <QPainter>
+#include <QPointer>
 #include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
+
+#include <set>
 
 
 namespace zor {
@@ -87,6 +97,105 @@ private:
     ImageList m_large{QSize(32, 32)};
     ImageList m_small{QSize(16, 16)};
 };
+
+// A label cut to its cell in the middle, so that both ends stay in sight: the start of a
+// name, and the end that tells it from its neighbours with the icon's number. Over the
+// lines the cell holds, as they wrap, the last line ending the text.
+QString elidedToLines(const QString& text, const QFont& font, int width, int lines)
+{
+    const QFontMetrics fm(font);
+    if (lines <= 1 || width <= 0)
+        return fm.elidedText(text, Qt::ElideMiddle, std::max(width, 0));
+    // Broken where the layout breaks it, and given so: the style would not break inside a word.
+    QTextLayout layout(text, font);
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrap);
+    layout.beginLayout();
+    QStringList shown;
+    qsizetype rest = text.size();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (shown.size() == lines - 1 && line.textStart() + line.textLength() < text.size()) {
+            rest = line.textStart();
+            break;
+        }
+        shown << text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    if (rest < text.size()) {
+        // The last line: as much of the end as fits after the ellipsis.
+        const QString ellipsis(QChar(0x2026));
+        qsizetype from = rest + 1;
+        while (from < text.size() && (text.at(from).isLowSurrogate() || fm.horizontalAdvance(ellipsis + text.mid(from)) > width))
+            ++from;
+        shown << ellipsis + text.mid(from);
+    }
+    return shown.join(QChar::LineSeparator);
+}
+
+class MiddleElision : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& mi) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, mi);
+        if (option->rect.isEmpty() || option->text.isEmpty())
+            return;   // asked for a size
+        const QWidget* view = option->widget;
+        const QStyle* style = view ? view->style() : QApplication::style();
+        const QRect cell = style->subElementRect(QStyle::SE_ItemViewItemText, option, view);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const bool wraps = option->features & QStyleOptionViewItem::WrapText;
+        const int lines = wraps ? std::max(1, cell.height() / QFontMetrics(option->font).lineSpacing()) : 1;
+        option->text = elidedToLines(option->text, option->font, cell.width() - 2 * margin, lines);
+    }
+
+public:
+    // Each label has its whole cell: the list would give every item the first one's size.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& mi) const override
+    {
+        if (const auto* list = qobject_cast<const QListView*>(option.widget); list && list->gridSize().isValid())
+            return list->gridSize() - QSize(4, 2);
+        return QStyledItemDelegate::sizeHint(option, mi);
+    }
+};
+
+} // namespace
+
+// The list as shown: filtered by name, sorted by the column the details were sorted by,
+// and dragged out as icon files.
+class FoundShown : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    std::function<QMimeData*()> drag;
+
+    Qt::ItemFlags flags(const QModelIndex& mi) const override
+    {
+        return QSortFilterProxyModel::flags(mi) | (mi.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+    }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+    QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
+    QMimeData* mimeData(const QModelIndexList&) const override { return drag ? drag() : nullptr; }
+};
+
+namespace {
+
+// Saving, copying and dragging take the selected icons and act on the current one of them.
+void saveIcons(QWidget* parent, std::vector<IconOfFile> icons, int current)
+{
+    IconCommands::SaveIcon(parent, std::move(icons[size_t(current)]));
+}
+void copyIcons(QWidget* parent, std::vector<IconOfFile> icons, int current)
+{
+    IconCommands::Copy(parent, std::move(icons[size_t(current)]));
+}
+QMimeData* dragIcons(std::vector<IconOfFile> icons, int current)
+{
+    return IconCommands::DragData(std::move(icons[size_t(current)]));
+}
 
 } // namespace
 
@@ -152,22 +261,57 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     };
     cmdLarge = viewButton(QStringLiteral("cmdLarge"), QStringLiteral(":/art/tb2.png"), QStringLiteral("大きいアイコン"));
     cmdSmall = viewButton(QStringLiteral("cmdSmall"), QStringLiteral(":/art/tb3.png"), QStringLiteral("小さいアイコン"));
+    cmdDetails = viewButton(QStringLiteral("cmdDetails"), QStringLiteral(":/art/view_details.png"), QStringLiteral("詳細"));
 
     m_model = new FoundIconModel(this);
-    m_shown = new QSortFilterProxyModel(this);
+    m_shown = new FoundShown(this);
     m_shown->setSourceModel(m_model);
     m_shown->setFilterRole(FoundIconModel::FileNameRole);
     m_shown->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_shown->setSortRole(FoundIconModel::SortRole);
+    m_shown->setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_shown->setSortLocaleAware(true);
+    m_shown->drag = [this] { return dragData(); };
 
     lstResults = new QListView(this);
     lstResults->setObjectName(QStringLiteral("lstResults"));
     lstResults->setModel(m_shown);
-    lstResults->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstResults->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstResults->setTextElideMode(Qt::ElideMiddle);   // the number at the end stays in sight
+    lstResults->setModelColumn(FoundIconModel::Label);
+    lstResults->setItemDelegate(new MiddleElision(lstResults));
     lstResults->setLayoutMode(QListView::Batched);
     lstResults->setBatchSize(2000);
+
+    // The details: every column but the icon views' label, sorted by the one clicked
+    // (a third click goes back to the order found).
+    tvwResults = new QTreeView(this);
+    tvwResults->setObjectName(QStringLiteral("tvwResults"));
+    tvwResults->setModel(m_shown);
+    tvwResults->setSelectionModel(lstResults->selectionModel());
+    tvwResults->setColumnHidden(FoundIconModel::Label, true);
+    tvwResults->setRootIsDecorated(false);
+    tvwResults->setItemsExpandable(false);
+    tvwResults->setUniformRowHeights(true);
+    tvwResults->setAllColumnsShowFocus(true);
+    tvwResults->setIconSize(QSize(16, 16));
+    tvwResults->setTextElideMode(Qt::ElideMiddle);
+    QHeaderView* header = tvwResults->header();
+    header->setStretchLastSection(false);
+    header->setSortIndicatorClearable(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    for (int c : {FoundIconModel::Number, FoundIconModel::Largest, FoundIconModel::Images})
+        header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    tvwResults->setSortingEnabled(true);
+    tvwResults->hide();
+
+    for (QAbstractItemView* v : std::initializer_list<QAbstractItemView*>{lstResults, tvwResults}) {
+        v->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        v->setSelectionBehavior(QAbstractItemView::SelectRows);
+        v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        v->setContextMenuPolicy(Qt::CustomContextMenu);
+        v->setDragEnabled(true);
+        v->setDragDropMode(QAbstractItemView::DragOnly);
+        v->setDefaultDropAction(Qt::CopyAction);
+    }
 
     lblProgress = new QLabel(this);
     lblProgress->setObjectName(QStringLiteral("lblProgress"));
@@ -175,14 +319,18 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
 
     pop = new QMenu(this);
     pop->setObjectName(QStringLiteral("pop"));
+    MSOpen = pop->addAction(QStringLiteral("開く"));
+    pop->setDefaultAction(MSOpen);
     MSbig = pop->addAction(QStringLiteral("拡大表示"));
     MSSave = pop->addAction(QStringLiteral("アイコンを保存..."));
     MSCopy = pop->addAction(QStringLiteral("コピー"));
-    MSFolder = pop->addAction(QStringLiteral("フォルダを開く"));
+    MSInfo = pop->addAction(QStringLiteral("アイコンの情報..."));
+    MSFolder = pop->addAction(QStringLiteral("ファイルの場所を開く"));
     pop->addSeparator();
     MSLarge = pop->addAction(QStringLiteral("大きなｱｲｺﾝ"));
     MSSmall = pop->addAction(QStringLiteral("小さなｱｲｺﾝ"));
-    for (QAction* a : {MSLarge, MSSmall})
+    MSDetails = pop->addAction(QStringLiteral("詳細"));
+    for (QAction* a : {MSLarge, MSSmall, MSDetails})
         a->setCheckable(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -214,15 +362,19 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     listBar->addWidget(txtFilter, 1);
     listBar->addWidget(cmdLarge);
     listBar->addWidget(cmdSmall);
+    listBar->addWidget(cmdDetails);
     layout->addLayout(listBar);
     layout->addWidget(lstResults, 1);
+    layout->addWidget(tvwResults, 1);
     layout->addWidget(lblProgress);
     setTabOrder(txtFilter, lstResults);
+    setTabOrder(lstResults, tvwResults);
 
     m_session = new SearchSession(this);
     connect(m_session, &SearchSession::found, this, [this](const FoundFiles& files) {
         trap([&] {
             m_model->append(files);
+            widenColumns(files);
             showCount();
         });
     });
@@ -235,21 +387,29 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     connect(txtFolder, &QLineEdit::returnPressed, this, [this] { cmdSearch_Click(); });
     connect(chkAllFiles, &QCheckBox::toggled, this, [this] { enableControls(); });
     connect(txtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
-        trap([&] { m_shown->setFilterFixedString(text); });
+        trap([&] {
+            m_shown->setFilterFixedString(text);
+            showCount();
+            showProgress();
+        });
     });
-    connect(cmdLarge, &QToolButton::clicked, this, [this] { SetLarge(true); });
-    connect(cmdSmall, &QToolButton::clicked, this, [this] { SetLarge(false); });
-    connect(MSLarge, &QAction::triggered, this, [this] { SetLarge(true); });
-    connect(MSSmall, &QAction::triggered, this, [this] { SetLarge(false); });
+    const std::pair<QToolButton*, QAction*> views[] = {{cmdLarge, MSLarge}, {cmdSmall, MSSmall}, {cmdDetails, MSDetails}};
+    for (int v = 0; v < 3; ++v) {
+        connect(views[v].first, &QToolButton::clicked, this, [this, v] { SetView(View(v)); });
+        connect(views[v].second, &QAction::triggered, this, [this, v] { SetView(View(v)); });
+    }
+    connect(MSOpen, &QAction::triggered, this, [this] { MSOpen_Click(); });
     connect(MSbig, &QAction::triggered, this, [this] { MSbig_Click(); });
     connect(MSSave, &QAction::triggered, this, [this] { MSSave_Click(); });
     connect(MSCopy, &QAction::triggered, this, [this] { MSCopy_Click(); });
+    connect(MSInfo, &QAction::triggered, this, [this] { MSInfo_Click(); });
     connect(MSFolder, &QAction::triggered, this, [this] { MSFolder_Click(); });
-    connect(lstResults, &QListView::activated, this, [this](const QModelIndex& mi) { Results_Activated(mi.row()); });
-    connect(lstResults, &QListView::customContextMenuRequested, this,
-            [this](const QPoint& pos) { Results_ContextMenu(pos); });
+    for (QAbstractItemView* v : std::initializer_list<QAbstractItemView*>{lstResults, tvwResults}) {
+        connect(v, &QAbstractItemView::activated, this, [this](const QModelIndex& mi) { Results_Activated(mi.row()); });
+        connect(v, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { Results_ContextMenu(pos); });
+    }
 
-    SetLarge(true);
+    SetView(View::Large);
     showCount();
     enableControls();
     resize(640, 480);
@@ -271,6 +431,11 @@ bool frmSearch::running() const
 int frmSearch::foundCount() const
 {
     return m_model->rowCount();
+}
+
+int frmSearch::shownCount() const
+{
+    return m_shown->rowCount();
 }
 
 void frmSearch::cmdSearch_Click()
@@ -296,14 +461,16 @@ void frmSearch::cmdSearch_Click()
         options.minSize = cboMinSize->currentData().toInt();
 
         m_model->clear();
-        m_ended.clear();
+        m_ended.reset();
         m_cancelled = false;
         m_searched = options.root;
         m_session->start(options);
+        for (int c : {FoundIconModel::Name, FoundIconModel::Folder})
+            tvwResults->header()->resizeSection(c, tvwResults->header()->sectionSizeHint(c));
         showCount();
         showProgress();
         enableControls();
-        lstResults->setFocus();   // the choices are locked now; the keys go to what is found
+        results()->setFocus();   // the choices are locked now; the keys go to what is found
     });
 }
 
@@ -314,7 +481,7 @@ void frmSearch::cmdStop_Click()
             return;
         m_session->stop();
         m_cancelled = true;
-        m_ended = endedText(true);
+        m_ended = Ended{true, m_session->progress()};
         showCount();
         showProgress();
     });
@@ -323,20 +490,28 @@ void frmSearch::cmdStop_Click()
 void frmSearch::searchEnded(bool rootListed)
 {
     if (!m_cancelled || !rootListed)
-        m_ended = endedText(rootListed);
+        m_ended = Ended{rootListed, m_session->progress()};
     showProgress();
     enableControls();
 }
 
-QString frmSearch::endedText(bool rootListed) const
+// The icons found, and of them the ones shown while the filter keeps some out: "N / M".
+QString frmSearch::iconCount() const
 {
-    if (!rootListed)
+    if (txtFilter->text().isEmpty())
+        return QString::number(foundCount());
+    return QStringLiteral("%1 / %2").arg(shownCount()).arg(foundCount());
+}
+
+QString frmSearch::endedText() const
+{
+    if (!m_ended->rootListed)
         return QStringLiteral("フォルダを読めません: %1").arg(shownName(m_searched));
-    const SearchProgress p = m_session->progress();
+    const SearchProgress& p = m_ended->progress;
     QString text = (m_cancelled ? QStringLiteral("中止しました: ファイル %1 件、アイコン %2 個")
                                 : QStringLiteral("完了: ファイル %1 件、アイコン %2 個"))
                        .arg(p.filesDone)
-                       .arg(foundCount());
+                       .arg(iconCount());
     if (p.unreadableFiles + p.unreadableFolders > 0)
         text += QStringLiteral("（読めないファイル %1 件、フォルダ %2 件）").arg(p.unreadableFiles).arg(p.unreadableFolders);
     return text;
@@ -344,13 +519,13 @@ QString frmSearch::endedText(bool rootListed) const
 
 void frmSearch::showCount()
 {
-    setWindowTitle(QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(foundCount()));
+    setWindowTitle(QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(iconCount()));
 }
 
 void frmSearch::showProgress()
 {
-    if (!m_ended.isEmpty() || !running()) {
-        lblProgress->setText(m_ended);
+    if (m_ended || !running()) {
+        lblProgress->setText(m_ended ? endedText() : QString());
         return;
     }
     const SearchProgress p = m_session->progress();
@@ -370,6 +545,25 @@ void frmSearch::enableControls()
     cmdStop->setEnabled(busy);
 }
 
+// The names and folders of the details in full: their columns grow to the widest found so far.
+void frmSearch::widenColumns(const FoundFiles& files)
+{
+    QHeaderView* header = tvwResults->header();
+    const QFontMetrics fm(tvwResults->font());
+    const int margins = 4 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tvwResults) + 1);
+    int name = header->sectionSize(FoundIconModel::Name);
+    int folder = header->sectionSize(FoundIconModel::Folder);
+    for (const iconsource::FoundFile& f : files) {
+        if (f.icons.empty())
+            continue;
+        const StoredPath path(f.path);
+        name = std::max(name, fm.horizontalAdvance(path.fileName()) + tvwResults->iconSize().width() + 2 * margins);
+        folder = std::max(folder, fm.horizontalAdvance(path.folder().shown()) + margins);
+    }
+    header->resizeSection(FoundIconModel::Name, name);
+    header->resizeSection(FoundIconModel::Folder, folder);
+}
+
 void frmSearch::cmdBrowse_Click()
 {
     trap([&] {
@@ -387,6 +581,29 @@ frmSearch::Found frmSearch::foundAt(int row) const
     return {m_model->fileOf(mi.row()).path, m_model->row(mi.row()).index};
 }
 
+std::vector<frmSearch::Found> frmSearch::selectedFound(int* current) const
+{
+    std::set<int> rows;
+    for (const QModelIndex& mi : lstResults->selectionModel()->selectedIndexes())
+        rows.insert(mi.row());
+    std::vector<Found> found;
+    if (current)
+        *current = -1;
+    for (int row : rows) {
+        if (current && row == results()->currentIndex().row())
+            *current = int(found.size());
+        found.push_back(foundAt(row));
+    }
+    return found;
+}
+
+QAbstractItemView* frmSearch::results() const
+{
+    if (m_view == View::Details)
+        return tvwResults;
+    return lstResults;
+}
+
 void frmSearch::Results_Activated(int row)
 {
     trap([&] {
@@ -400,21 +617,31 @@ void frmSearch::Results_ContextMenu(const QPoint& pos)
 {
     trap([&] {
         // The item under the pointer, or the current one when the menu key asked.
-        QModelIndex mi = lstResults->indexAt(pos);
+        QAbstractItemView* list = results();
+        QModelIndex mi = list->indexAt(pos);
         QPoint at = pos;
-        if (!mi.isValid() && lstResults->currentIndex().isValid() && !lstResults->viewport()->rect().contains(pos)) {
-            mi = lstResults->currentIndex();
-            at = lstResults->visualRect(mi).center();
+        if (!mi.isValid() && list->currentIndex().isValid() && !list->viewport()->rect().contains(pos)) {
+            mi = list->currentIndex();
+            at = list->visualRect(mi).center();
         }
+        // A selected item keeps the others selected with it; any other is chosen alone.
+        QItemSelectionModel* selection = list->selectionModel();
         if (mi.isValid())
-            lstResults->setCurrentIndex(mi);
+            selection->setCurrentIndex(mi, selection->isSelected(mi) ? QItemSelectionModel::NoUpdate
+                                                                     : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_menuRow = mi.isValid() ? mi.row() : -1;
-        for (QAction* a : {MSbig, MSSave, MSCopy, MSFolder})
+        for (QAction* a : {MSOpen, MSbig, MSSave, MSCopy, MSInfo, MSFolder})
             a->setEnabled(mi.isValid());
-        MSLarge->setChecked(m_model->large());
-        MSSmall->setChecked(!m_model->large());
-        pop->popup(lstResults->viewport()->mapToGlobal(at));
+        MSLarge->setChecked(m_view == View::Large);
+        MSSmall->setChecked(m_view == View::Small);
+        MSDetails->setChecked(m_view == View::Details);
+        pop->popup(list->viewport()->mapToGlobal(at));
     });
+}
+
+void frmSearch::MSOpen_Click()
+{
+    Results_Activated(m_menuRow);
 }
 
 void frmSearch::MSbig_Click()
@@ -428,65 +655,138 @@ void frmSearch::MSbig_Click()
     });
 }
 
+namespace {
+std::vector<IconOfFile> iconsOf(const std::vector<frmSearch::Found>& found)
+{
+    std::vector<IconOfFile> icons;
+    for (const frmSearch::Found& f : found)
+        icons.push_back(IconOfFile{f.path, f.index, false, nullptr});
+    return icons;
+}
+} // namespace
+
 void frmSearch::MSSave_Click()
 {
     trap([&] {
-        const Found found = foundAt(m_menuRow);
-        if (found.index >= 0)
-            IconCommands::SaveIcon(this, IconOfFile{found.path, found.index, false, nullptr});
+        int current = -1;
+        const std::vector<Found> found = selectedFound(&current);
+        if (current >= 0)
+            saveIcons(this, iconsOf(found), current);
     });
 }
 
 void frmSearch::MSCopy_Click()
 {
     trap([&] {
+        int current = -1;
+        const std::vector<Found> found = selectedFound(&current);
+        if (current >= 0)
+            copyIcons(this, iconsOf(found), current);
+    });
+}
+
+QMimeData* frmSearch::dragData()
+{
+    QMimeData* data = nullptr;
+    trap([&] {
+        int current = -1;
+        const std::vector<Found> found = selectedFound(&current);
+        if (!found.empty())
+            data = dragIcons(iconsOf(found), std::max(current, 0));
+    });
+    return data;
+}
+
+void frmSearch::MSInfo_Click()
+{
+    trap([&] {
         const Found found = foundAt(m_menuRow);
         if (found.index >= 0)
-            IconCommands::Copy(this, IconOfFile{found.path, found.index, false, nullptr});
+            IconCommands::ShowInfo(this, IconOfFile{found.path, found.index, false, nullptr});
     });
 }
 
 void frmSearch::MSFolder_Click()
 {
     trap([&] {
-        const Found found = foundAt(m_menuRow);
-        if (found.index >= 0)
-            platform().shell->showItems({found.path.bytes()});
+        QList<QByteArray> files;
+        for (const Found& f : selectedFound())
+            if (!files.contains(f.path.bytes()))
+                files << f.path.bytes();
+        if (files.isEmpty())
+            return;
+        const QString first = StoredPath(files.first()).shown();
+        QPointer<frmSearch> window(this);
+        platform().shell->showItems(files, [window, first](bool shown) {
+            if (!shown && window)
+                trap([&] {
+                    platform().messages->show(window, {QStringLiteral("ファイルの場所を開けませんでした。\n\n%1\n\nファイルマネージャが応答しません。").arg(first),
+                                                       MsgIcon::Exclamation});
+                });
+        });
     });
 }
 
-void frmSearch::SetLarge(bool large)
+void frmSearch::SetView(View view)
 {
     trap([&] {
-        (large ? cmdLarge : cmdSmall)->setChecked(true);
-        m_model->setLarge(large);
-        if (large) {
+        QAbstractItemView* was = results();
+        const bool focused = was->hasFocus();
+        m_view = view;
+        const std::pair<QToolButton*, View> buttons[] = {{cmdLarge, View::Large}, {cmdSmall, View::Small}, {cmdDetails, View::Details}};
+        for (auto [button, v] : buttons)
+            if (v == view)
+                button->setChecked(true);
+        m_model->setLarge(view == View::Large);
+        const QFontMetrics fm(lstResults->font());
+        if (view == View::Large) {
             lstResults->setViewMode(QListView::IconMode);
             lstResults->setFlow(QListView::LeftToRight);
             lstResults->setIconSize(QSize(32, 32));
-            lstResults->setGridSize(QSize(96, 64));
+            // Two lines of label under the icon.
+            lstResults->setGridSize(QSize(96, 32 + 2 * fm.lineSpacing() + 14));
             lstResults->setWordWrap(true);
-        } else {
+        } else if (view == View::Small) {
             lstResults->setViewMode(QListView::ListMode);
             lstResults->setFlow(QListView::TopToBottom);
             lstResults->setIconSize(QSize(16, 16));
-            lstResults->setGridSize(QSize());
+            lstResults->setGridSize(QSize(16 + 30 * fm.averageCharWidth(), std::max(16, fm.height()) + 4));
             lstResults->setWordWrap(false);
         }
-        // The view modes reset these.
-        lstResults->setWrapping(true);
-        lstResults->setMovement(QListView::Static);
-        lstResults->setResizeMode(QListView::Adjust);
-        lstResults->setUniformItemSizes(true);
-        lstResults->setDragDropMode(QAbstractItemView::NoDragDrop);
+        if (view != View::Details) {
+            // The view modes reset these.
+            lstResults->setWrapping(true);
+            lstResults->setMovement(QListView::Static);
+            lstResults->setResizeMode(QListView::Adjust);
+            lstResults->setUniformItemSizes(true);
+            lstResults->setDragDropMode(QAbstractItemView::DragOnly);
+        }
+        QAbstractItemView* now = results();
+        // The current item stays current, in the column the list shows.
+        const QModelIndex current = was->currentIndex();
+        if (current.isValid())
+            now->selectionModel()->setCurrentIndex(
+                current.siblingAtColumn(now == tvwResults ? int(FoundIconModel::Name) : int(FoundIconModel::Label)),
+                QItemSelectionModel::NoUpdate);
+        lstResults->setVisible(now == lstResults);
+        tvwResults->setVisible(now == tvwResults);
+        if (focused)
+            now->setFocus();
+        if (current.isValid())
+            now->scrollTo(now->currentIndex());
     });
 }
 
 void frmSearch::keyPressEvent(QKeyEvent* e)
 {
-    // Escape stops a running search; the window stays.
-    if (e->key() == Qt::Key_Escape && running()) {
-        cmdStop_Click();
+    // Escape stops a running search; once it is over, it closes the window.
+    if (e->matches(QKeySequence::Cancel)) {
+        trap([&] {
+            if (running())
+                cmdStop_Click();
+            else
+                close();
+        });
         return;
     }
     QWidget::keyPressEvent(e);

@@ -1,12 +1,16 @@
 #pragma once
 // The search window: every icon of every icon source in a folder tree, listed while the
 // search runs on threads of its own. A found icon opens in the main window.
+#include "platform/iconsource/IconSearch.h"
 #include "platform/iconsource/StoredPath.h"
 
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+class QAbstractItemView;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -14,13 +18,15 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QMenu;
+class QMimeData;
 class QPushButton;
-class QSortFilterProxyModel;
 class QToolButton;
+class QTreeView;
 
 namespace zor {
 
 class FoundIconModel;
+class FoundShown;
 class SearchSession;
 
 class frmSearch : public QWidget {
@@ -37,14 +43,23 @@ public:
     void cmdBrowse_Click();
     void Results_Activated(int row);   // double-click or Enter on a result (proxy row)
     void Results_ContextMenu(const QPoint& pos);
+    void MSOpen_Click();      // as a double-click
     void MSbig_Click();       // the enlarged view over the icons found in the file
     void MSSave_Click();
     void MSCopy_Click();
-    void MSFolder_Click();    // the file manager at the file
-    void SetLarge(bool large);
+    void MSInfo_Click();
+    void MSFolder_Click();    // the file manager at the selected files
+
+    enum class View { Large, Small, Details };
+    void SetView(View view);
+    void SetLarge(bool large) { SetView(large ? View::Large : View::Small); }
+    View view() const { return m_view; }
+    // The list the view shows: lstResults, or tvwResults in details.
+    QAbstractItemView* results() const;
 
     bool running() const;
     int foundCount() const;   // icons found by the last search, whatever the filter shows
+    int shownCount() const;   // of these, the ones the filter keeps
 
     QLineEdit* txtFolder = nullptr;
     QPushButton* cmdBrowse = nullptr;
@@ -59,15 +74,20 @@ public:
     QLineEdit* txtFilter = nullptr;
     QToolButton* cmdLarge = nullptr;
     QToolButton* cmdSmall = nullptr;
+    QToolButton* cmdDetails = nullptr;
     QListView* lstResults = nullptr;
+    QTreeView* tvwResults = nullptr;
     QLabel* lblProgress = nullptr;
     QMenu* pop = nullptr;
+    QAction* MSOpen = nullptr;
     QAction* MSbig = nullptr;
     QAction* MSSave = nullptr;
     QAction* MSCopy = nullptr;
+    QAction* MSInfo = nullptr;
     QAction* MSFolder = nullptr;
     QAction* MSLarge = nullptr;
     QAction* MSSmall = nullptr;
+    QAction* MSDetails = nullptr;
 
     // The found icon behind a row of the list as shown.
     struct Found {
@@ -75,6 +95,9 @@ public:
         int index = -1;
     };
     Found foundAt(int row) const;
+    // The selected found icons in the order shown, and which of them is the current one
+    // (-1 when it is not selected).
+    std::vector<Found> selectedFound(int* current = nullptr) const;
 
 Q_SIGNALS:
     // A found icon to open: its file and its number in the file.
@@ -89,16 +112,25 @@ private:
     void showProgress();
     void showCount();
     void enableControls();
-    QString endedText(bool rootListed) const;
+    void widenColumns(const std::vector<iconsource::FoundFile>& files);
+    QString endedText() const;
+    QString iconCount() const;
+    QMimeData* dragData();
 
     SearchSession* m_session = nullptr;
     FoundIconModel* m_model = nullptr;
-    QSortFilterProxyModel* m_shown = nullptr;
+    FoundShown* m_shown = nullptr;
     StoredPath m_folder;     // what the folder box shows
     QByteArray m_searched;   // the folder of the last search
-    QString m_ended;         // what the progress line says once the search is over
+    // How the search ended, once it has: whether the folder could be listed, and the counts then.
+    struct Ended {
+        bool rootListed = true;
+        iconsource::SearchProgress progress;
+    };
+    std::optional<Ended> m_ended;
     bool m_cancelled = false;
     int m_menuRow = -1;   // the row the context menu acts on, -1 for none
+    View m_view = View::Large;
 };
 
 } // namespace zor

@@ -62,7 +62,7 @@ void PictureLoader::forget()
     m_pool.clear();
 }
 
-FoundIconModel::FoundIconModel(QObject* parent) : QAbstractListModel(parent), m_loader(new PictureLoader(this))
+FoundIconModel::FoundIconModel(QObject* parent) : QAbstractTableModel(parent), m_loader(new PictureLoader(this))
 {
     connect(m_loader, &PictureLoader::loaded, this, &FoundIconModel::arrived);
 }
@@ -72,23 +72,78 @@ int FoundIconModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
+int FoundIconModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
 QVariant FoundIconModel::data(const QModelIndex& mi, int role) const
 {
     if (!mi.isValid() || mi.row() >= int(m_rows.size()))
         return {};
     const Row& r = m_rows[size_t(mi.row())];
     const File& f = m_files[size_t(r.file)];
+    const int column = mi.column();
     switch (role) {
     case Qt::DisplayRole:
-        return QStringLiteral("%1,%2").arg(f.name).arg(r.index);
+        switch (column) {
+        case Label:
+            return QStringLiteral("%1,%2").arg(f.name).arg(r.index);
+        case Largest:
+            return r.largest > 0 ? QStringLiteral("%1 × %1").arg(r.largest) : QString();
+        default:
+            return data(mi, SortRole);
+        }
+    case SortRole:
+        switch (column) {
+        case Label:
+        case Name:
+            return f.name;
+        case Folder:
+            return f.folder;
+        case Number:
+            return r.index;
+        case Largest:
+            return r.largest;
+        case Images:
+            return r.images;
+        default:
+            return {};
+        }
+    case Qt::TextAlignmentRole:
+        if (column >= Number)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
     case Qt::ToolTipRole:
         return QStringLiteral("%1,%2\n最大 %3 × %3").arg(f.path.shown()).arg(r.index).arg(r.largest);
     case FileNameRole:
         return f.name;
     case Qt::DecorationRole:
-        return picture(mi.row());
+        if (column == Label || column == Name)
+            return picture(mi.row());
+        return {};
     default:
         return {};
+    }
+}
+
+QVariant FoundIconModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case Name:
+        return QStringLiteral("ファイル名");
+    case Folder:
+        return QStringLiteral("フォルダ");
+    case Number:
+        return QStringLiteral("番号");
+    case Largest:
+        return QStringLiteral("最大サイズ");
+    case Images:
+        return QStringLiteral("画像数");
+    default:
+        return QString();
     }
 }
 
@@ -115,7 +170,7 @@ void FoundIconModel::arrived(quint64 key, const QImage& image)
         return;
     m_pictures.insert(key, new QPixmap(image.isNull() ? broken(large) : QPixmap::fromImage(image)));
     if (large == m_large)
-        Q_EMIT dataChanged(index(row), index(row), {Qt::DecorationRole});
+        Q_EMIT dataChanged(index(row, Label), index(row, Name), {Qt::DecorationRole});
 }
 
 void FoundIconModel::append(const FoundFiles& found)
@@ -129,9 +184,10 @@ void FoundIconModel::append(const FoundFiles& found)
     for (const iconsource::FoundFile& f : found) {
         StoredPath path(f.path);
         QString name = path.fileName();
-        m_files.push_back({std::move(path), std::move(name)});
+        QString folder = path.folder().shown();
+        m_files.push_back({std::move(path), std::move(name), std::move(folder)});
         for (const iconsource::FoundIcon& icon : f.icons)
-            m_rows.push_back({int(m_files.size() - 1), icon.index, icon.largest});
+            m_rows.push_back({int(m_files.size() - 1), icon.index, icon.largest, icon.images});
     }
     endInsertRows();
 }
@@ -153,7 +209,7 @@ void FoundIconModel::setLarge(bool on)
         return;
     m_large = on;
     if (!m_rows.empty())
-        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {Qt::DecorationRole});
+        Q_EMIT dataChanged(index(0, Label), index(int(m_rows.size()) - 1, Name), {Qt::DecorationRole});
 }
 
 } // namespace zor

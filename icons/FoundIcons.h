@@ -1,11 +1,11 @@
 #pragma once
-// What a search found, as a list model: the icons grouped by file in the order found. The
+// What a search found, as a table model: an icon a row, grouped by file in the order found. The
 // pictures are read on threads of their own, only for the rows the list shows, and kept for
 // a while; a row shows an empty square until its picture has come.
 #include "icons/SearchSession.h"
 #include "platform/iconsource/StoredPath.h"
 
-#include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QCache>
 #include <QImage>
 #include <QPixmap>
@@ -35,24 +35,31 @@ private:
     int m_priority = 0;
 };
 
-class FoundIconModel : public QAbstractListModel {
+// Column Label is what the icon views show; the others are the details.
+class FoundIconModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int FileNameRole = Qt::UserRole;
+    static constexpr int SortRole = Qt::UserRole + 1;   // names as text, the rest as numbers
+    enum Column { Label, Name, Folder, Number, Largest, Images, ColumnCount };
 
     struct File {
         StoredPath path;
-        QString name;   // the file's name, shown
+        QString name;     // the file's name, shown
+        QString folder;   // the folder that holds it, shown
     };
     struct Row {
         int file;
         int index;
         int largest;
+        int images;
     };
 
     explicit FoundIconModel(QObject* parent = nullptr);
     int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& mi, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void append(const FoundFiles& found);
     void clear();

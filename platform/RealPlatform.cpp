@@ -351,8 +351,8 @@ void describeCommandLine(QCommandLineParser& parser)
                       QStringLiteral("Opens the search window on FOLDER and searches it for icons at once."),
                       QStringLiteral("FOLDER")});
     const QStringList hidden[] = {{QStringLiteral("screenshot"), QStringLiteral("FILE")},
-                                  {QStringLiteral("shot-view"), QStringLiteral("small")},
-                                  {QStringLiteral("shot-dialog"), QStringLiteral("options|about|enlarged")},
+                                  {QStringLiteral("shot-view"), QStringLiteral("small|details")},
+                                  {QStringLiteral("shot-dialog"), QStringLiteral("options|about|enlarged|info|search")},
                                   {QStringLiteral("shot-tab"), QStringLiteral("N")}};
     for (const QStringList& o : hidden) {
         QCommandLineOption option(o[0], QString(), o[1]);

@@ -14,14 +14,14 @@
 
 namespace zor {
 
+namespace {
 // The opener itself starts and fails on its own, so without this check a document
 // nobody can open looks opened.
-bool RealShell::hasProgramFor(const QString& path)
+bool hasProgramForType(const QString& type)
 {
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
         return true;   // nothing to ask: leave it to the opener
-    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
     QProcess query;
     query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type});
     if (!query.waitForFinished(5000)) {
@@ -30,6 +30,12 @@ bool RealShell::hasProgramFor(const QString& path)
         return true;
     }
     return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+} // namespace
+
+bool RealShell::hasProgramFor(const QString& path)
+{
+    return hasProgramForType(QMimeDatabase().mimeTypeForFile(path).name());
 }
 
 bool RealShell::openDocument(const QString& path, int)
@@ -69,18 +75,24 @@ QString fileUri(const QByteArray& path)
 }
 } // namespace
 
-void RealShell::showItems(const QList<QByteArray>& paths)
+void RealShell::showItems(const QList<QByteArray>& paths, std::function<void(bool)> done)
 {
-    if (paths.isEmpty())
+    if (!done)
+        done = [](bool) {};
+    if (paths.isEmpty()) {
+        done(false);
         return;
+    }
     QStringList uris;
     for (const QByteArray& path : paths)
         uris << fileUri(path);
     const QByteArray folder = paths.first().left(std::max<qsizetype>(paths.first().lastIndexOf('/'), 1));
-    auto openFolder = [folder] { QDesktopServices::openUrl(QUrl(fileUri(folder))); };
+    auto openFolder = [folder] {
+        return hasProgramForType(QStringLiteral("inode/directory")) && QDesktopServices::openUrl(QUrl(fileUri(folder)));
+    };
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        openFolder();
+        done(openFolder());
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -89,9 +101,8 @@ void RealShell::showItems(const QList<QByteArray>& paths)
     call << uris << QString();
     // Without a file manager on the bus the call fails; then the folder opens as a document.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, openFolder] {
-        if (watcher->isError())
-            openFolder();
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, openFolder, done] {
+        done(!watcher->isError() || openFolder());
         watcher->deleteLater();
     });
 }

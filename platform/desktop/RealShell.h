@@ -9,7 +9,7 @@ public:
     bool hasProgramFor(const QString& path) override;
     void openUrl(const QString& address) override;
     void showProperties(const QString& path) override;
-    void showItems(const QList<QByteArray>& paths) override;
+    void showItems(const QList<QByteArray>& paths, std::function<void(bool shown)> done) override;
 };
 
 } // namespace zor

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace zor {
 
 class Shell {
@@ -20,8 +22,9 @@ public:
     // Asks the file manager for the file's property sheet; nothing when none answers.
     virtual void showProperties(const QString& path) = 0;
     // Shows the files (named by their stored bytes) in the file manager, each selected in
-    // its folder; the folder alone is opened when no file manager answers.
-    virtual void showItems(const QList<QByteArray>& paths) = 0;
+    // its folder; the folder alone is opened when no file manager answers. done (on this
+    // thread, maybe later) is told whether anything showed them.
+    virtual void showItems(const QList<QByteArray>& paths, std::function<void(bool shown)> done) = 0;
 };
 
 } // namespace zor

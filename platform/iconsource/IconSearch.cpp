@@ -128,11 +128,12 @@ FoundFile IconSearch::State::readFile(const Batch& batch, const QByteArray& name
     const Outcome outcome = readIconSourceAt(batch.folder->fd, name.constData(), Need::Directories, [&](const IconFile& file) {
         const int n = file.count();
         for (int i = 0; i < n && !stop; ++i) {
+            const std::vector<GroupEntry> entries = file.entries(i);
             int largest = 0;
-            for (const GroupEntry& e : file.entries(i))
+            for (const GroupEntry& e : entries)
                 largest = std::max({largest, e.width, e.height});
             if (largest >= options.minSize)
-                found.icons.push_back({i, largest});
+                found.icons.push_back({i, largest, int(entries.size())});
         }
     });
     if (outcome == Outcome::Unreadable)

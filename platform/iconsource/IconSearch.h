@@ -40,6 +40,7 @@ struct SearchOptions {
 struct FoundIcon {
     int index = 0;     // the group's number in its file, from 0
     int largest = 0;   // the side of its largest image (0 when it has none)
+    int images = 0;    // how many images the group holds
 };
 
 struct FoundFile {

@@ -81,6 +81,19 @@ static void drawSmall(QPainter& p, const Scheme& s)
     }
 }
 
+// The search window's details: rows of a small tile and columns of text.
+static void drawDetails(QPainter& p, const Scheme& s)
+{
+    p.setPen(Qt::NoPen);
+    for (int row = 0; row < 4; ++row) {
+        p.setBrush(s.main);
+        p.drawRect(1, 1 + row * 4, 3, 3);
+        p.setBrush(s.dark);
+        p.drawRect(5, 2 + row * 4, 5, 1);
+        p.drawRect(12, 2 + row * 4, 3, 1);
+    }
+}
+
 // Toolbar glyph 4: go (open what the path box holds).
 static void drawGo(QPainter& p, const Scheme& s)
 {
@@ -274,6 +287,7 @@ int main(int argc, char** argv)
     save(arrow(false), out, QStringLiteral("view_next"));
     save(glyph(drawLarge, normal), out, QStringLiteral("view_large"));
     save(glyph(drawSmall, normal), out, QStringLiteral("view_small"));
+    save(glyph(drawDetails, normal), out, QStringLiteral("view_details"));
     save(ring(), out, QStringLiteral("view_ok"));
     save(banner(), out, QStringLiteral("banner"));
     save(aboutBackground(), out, QStringLiteral("about_background"));

@@ -2,6 +2,8 @@
 #include "AppFixture.h"
 
 #include "app/frmSearch.h"
+#include "dialogs/frmIconInfo.h"
+#include "icons/FoundIcons.h"
 #include "platform/iconsource/IconSearch.h"
 #include "platform/iconsource/IconSource.h"
 #include "viewer/Form2.h"
@@ -14,6 +16,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -24,10 +27,17 @@
 #include <QProcess>
 #include <QDragEnterEvent>
 #include <QPushButton>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionViewItem>
+#include <QToolButton>
+#include <QTreeView>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <chrono>
 #include <thread>
 
@@ -488,4 +498,324 @@ TEST_F(SearchTest, ANameThatIsNotUtf8OpensFromTheResultsARecentEntryAndADrop)
     QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
     QApplication::sendEvent(surface, &dropped);
     expectOpened(0);
+}
+
+namespace {
+
+// The labels as the list draws them, by row.
+class DrawnLabels : public QProxyStyle {
+public:
+    DrawnLabels() : QProxyStyle(QApplication::style()->name()) {}
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const override
+    {
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option); item && element == CE_ItemViewItem)
+            labels[item->index.row()] = QString(item->text).remove(QChar::LineSeparator).remove(QChar('\n'));
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    mutable std::map<int, QString> labels;
+};
+
+QAction* entryOf(QMenu* menu, const QString& caption)
+{
+    for (QAction* a : menu->actions())
+        if (a->text() == caption)
+            return a;
+    return nullptr;
+}
+
+// Where a row of the list as shown is, in the view the window shows, once scrolled into view.
+QPoint pointOf(frmSearch* w, int row)
+{
+    QAbstractItemView* v = w->results();
+    const QModelIndex mi = v->model()->index(row, v == w->tvwResults ? int(FoundIconModel::Name) : int(FoundIconModel::Label));
+    v->scrollTo(mi);
+    waitFor([&] { return v->indexAt(v->visualRect(mi).center()) == mi; });
+    return v->visualRect(mi).center();
+}
+
+} // namespace
+
+TEST_F(SearchTest, DetailsSortByEachColumnShowWholeNamesAndTheIconViewsKeepTheEndsOfLabels)
+{
+    // Two long names that differ only at the end.
+    const QByteArray twin[] = {"sub/deep/application_settings_compatibility_alpha.ico",
+                               "sub/deep/application_settings_compatibility_gamma.ico"};
+    for (const QByteArray& name : twin) {
+        plant(name, planted[0].bytes);
+        planted.push_back({name, IconFiles, planted[0].bytes});
+    }
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    search(w);
+
+    // What the reader says of each icon, as the details show it.
+    struct Record {
+        QString name, folder;
+        int index, largest, images;
+    };
+    std::vector<Record> records;
+    for (const Icon& i : expected(true, DefaultKinds, 0, lockedReadable)) {
+        const auto p = std::find_if(planted.begin(), planted.end(), [&](const Planted& p) { return root + "/" + p.path == i.path; });
+        ASSERT_NE(p, planted.end());
+        const StoredPath path(i.path);
+        records.push_back({path.fileName(), path.folder().shown(), i.index, i.largest,
+                           int(IconFile::fromData(p->bytes).entries(i.index).size())});
+    }
+    const int all = int(records.size());
+    ASSERT_EQ(w->foundCount(), all);
+
+    QTest::mouseClick(w->cmdDetails, Qt::LeftButton);
+    ASSERT_EQ(w->results(), w->tvwResults);
+    ASSERT_TRUE(w->tvwResults->isVisible());
+    EXPECT_FALSE(w->lstResults->isVisible());
+    QTreeView* tree = w->tvwResults;
+    QHeaderView* header = tree->header();
+    const QAbstractItemModel* shownModel = tree->model();
+    auto column = [&](int c) {
+        QStringList texts;
+        for (int row = 0; row < shownModel->rowCount(); ++row)
+            texts << shownModel->index(row, c).data().toString();
+        return texts;
+    };
+    const QStringList foundOrder = column(FoundIconModel::Name);
+
+    struct Sorted {
+        int column;
+        QString (*text)(const Record&);
+        bool (*less)(const Record&, const Record&);
+    };
+    const Sorted columns[] = {
+        {FoundIconModel::Name, [](const Record& r) { return r.name; },
+         [](const Record& a, const Record& b) { return a.name.localeAwareCompare(b.name) < 0; }},
+        {FoundIconModel::Folder, [](const Record& r) { return r.folder; },
+         [](const Record& a, const Record& b) { return a.folder.localeAwareCompare(b.folder) < 0; }},
+        {FoundIconModel::Number, [](const Record& r) { return QString::number(r.index); },
+         [](const Record& a, const Record& b) { return a.index < b.index; }},
+        {FoundIconModel::Largest, [](const Record& r) { return r.largest > 0 ? QStringLiteral("%1 × %1").arg(r.largest) : QString(); },
+         [](const Record& a, const Record& b) { return a.largest < b.largest; }},
+        {FoundIconModel::Images, [](const Record& r) { return QString::number(r.images); },
+         [](const Record& a, const Record& b) { return a.images < b.images; }},
+    };
+    for (const Sorted& s : columns) {
+        SCOPED_TRACE(header->model()->headerData(s.column, Qt::Horizontal).toString().toStdString());
+        std::vector<Record> want = records;
+        std::stable_sort(want.begin(), want.end(), s.less);
+        QStringList ascending;
+        for (const Record& r : want)
+            ascending << s.text(r);
+        QStringList descending = ascending;
+        std::reverse(descending.begin(), descending.end());
+        // Clicked on its header once, twice, a third time: up, down, and as found.
+        tree->scrollTo(shownModel->index(0, s.column));
+        const QPoint at(header->sectionViewportPosition(s.column) + header->sectionSize(s.column) / 2, header->height() / 2);
+        ASSERT_EQ(header->logicalIndexAt(at), s.column);
+        for (const QStringList& want : {ascending, descending}) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+            EXPECT_EQ(column(s.column), want);
+        }
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(column(FoundIconModel::Name), foundOrder);
+    }
+    // Whole names and folders, however long.
+    const QFontMetrics fm(tree->font());
+    for (int row = 0; row < all; ++row)
+        for (int c : {FoundIconModel::Name, FoundIconModel::Folder}) {
+            const QModelIndex mi = shownModel->index(row, c);
+            const int icon = c == FoundIconModel::Name ? tree->iconSize().width() : 0;
+            EXPECT_GE(tree->visualRect(mi).width(), fm.horizontalAdvance(mi.data().toString()) + icon) << mi.data().toString().toStdString();
+        }
+
+    // In the icon views a label too long for its cell loses its middle: the ends of the two
+    // long names and their numbers stay, so they read apart.
+    DrawnLabels drawn;
+    w->lstResults->setStyle(&drawn);
+    for (QToolButton* view : {w->cmdLarge, w->cmdSmall}) {
+        SCOPED_TRACE(view->toolTip().toStdString());
+        QTest::mouseClick(view, Qt::LeftButton);
+        ASSERT_EQ(w->results(), w->lstResults);
+        QStringList seen;
+        for (const QByteArray& name : twin) {
+            const QModelIndex mi = rowOf(w, root + "/" + name, 0);
+            ASSERT_TRUE(mi.isValid());
+            w->lstResults->scrollTo(mi);
+            drawn.labels.clear();
+            w->lstResults->viewport()->grab();
+            const QString label = mi.data().toString();
+            const QString shown = drawn.labels[mi.row()];
+            ASSERT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+            const QStringList ends = shown.split(QChar(0x2026));
+            EXPECT_TRUE(label.startsWith(ends.first())) << shown.toStdString();
+            EXPECT_TRUE(label.endsWith(ends.last())) << shown.toStdString();
+            EXPECT_GE(ends.last().size(), QStringLiteral("mma.ico,0").size()) << shown.toStdString();
+            EXPECT_FALSE(seen.contains(shown)) << shown.toStdString();
+            seen << shown;
+        }
+    }
+    w->lstResults->setStyle(nullptr);
+
+    // The filter counts what it keeps of what was found, in the title and the progress line.
+    w->txtFilter->setFocus();
+    QTest::keyClicks(w->txtFilter, "GAMMA");
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("アイコン検索 - [アイコン数：1 / %1]").arg(all));
+    EXPECT_TRUE(w->lblProgress->text().contains(QStringLiteral("アイコン 1 / %1 個").arg(all))) << w->lblProgress->text().toStdString();
+    QTest::keyClick(w->txtFilter, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->txtFilter, Qt::Key_Backspace);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(all));
+    EXPECT_TRUE(w->lblProgress->text().contains(QStringLiteral("アイコン %1 個").arg(all))) << w->lblProgress->text().toStdString();
+}
+
+TEST_F(SearchTest, TheContextMenuOpensShowsTheInformationAndTheFilesLocationOrSaysItCannot)
+{
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    search(w);
+    const QByteArray dll = root + "/sub/deep/deeper/last.scr";
+    QWidget* surface = w->lstResults->viewport();
+    QString info;
+    tp.dialogs.script = [&](QDialog& d) {
+        if (auto* dialog = qobject_cast<frmIconInfo*>(&d))
+            info = dialog->txtPath->text() + "," + dialog->lblIcon->text();
+        return 0;
+    };
+    struct Row {
+        const char* caption;
+        bool fileManager;
+        std::function<void(int index)> check;
+    };
+    const Row rows[] = {
+        {"開く", true, [&](int index) {
+             EXPECT_EQ(form->Text1->currentText(), QFile::decodeName(dll));
+             EXPECT_EQ(form->ListView1->selectedIndex(), index + 1);
+             EXPECT_EQ(form->ClickedItem, index + 1);
+         }},
+        {"アイコンの情報...", true, [&](int index) {
+             EXPECT_TRUE(info.startsWith(QFile::decodeName(dll) + "," + QString::number(index) + "（")) << info.toStdString();
+         }},
+        {"ファイルの場所を開く", true, [&](int) {
+             ASSERT_FALSE(tp.shell.shownItems.empty());
+             EXPECT_EQ(tp.shell.shownItems.back(), QList<QByteArray>{dll});
+             EXPECT_TRUE(tp.messages.shown.empty());
+         }},
+        {"ファイルの場所を開く", false, [&](int) {
+             ASSERT_EQ(tp.messages.shown.size(), 1u);
+             EXPECT_TRUE(tp.messages.shown[0].text.contains(QFile::decodeName(dll))) << tp.messages.shown[0].text.toStdString();
+         }},
+    };
+    int index = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caption);
+        index = (index + 1) % 5;
+        tp.shell.fileManager = row.fileManager;
+        const QModelIndex mi = rowOf(w, dll, index);
+        ASSERT_TRUE(mi.isValid());
+        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, surface->mapTo(w, centreOf(w, mi)));
+        ASSERT_TRUE(w->pop->isVisible());
+        QAction* entry = entryOf(w->pop, QString::fromUtf8(row.caption));
+        ASSERT_NE(entry, nullptr);
+        QTest::mouseClick(w->pop, Qt::LeftButton, {}, w->pop->actionGeometry(entry).center());
+        row.check(index);
+    }
+    EXPECT_EQ(entryOf(w->pop, QStringLiteral("フォルダを開く")), nullptr);
+}
+
+TEST_F(SearchTest, EscapeStopsARunningSearchAndClosesAnIdleWindow)
+{
+    // More icons than the window takes in one go: the search waits for the list.
+    const QByteArray tiny = fx::readBytes(fx::makeIco(dir.path(), "tiny.ico", {{16, 32, false, 1}}));
+    const QByteArray library = fx::neLibrary(std::vector<QByteArray>(500, tiny));
+    for (int i = 0; i < 40; ++i)
+        plant(QStringLiteral("many/%1.icl").arg(i).toUtf8(), library);
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(waitFor([w] { return QApplication::activeWindow() == w; }));
+    w->txtFolder->setText(QFile::decodeName(root) + "/many");
+    QTest::mouseClick(w->cmdSearch, Qt::LeftButton);
+    ASSERT_TRUE(w->running());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));   // no events: nothing is taken
+    ASSERT_EQ(QApplication::focusWidget(), w->results());
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(w->lblProgress->text().startsWith("中止しました")) << w->lblProgress->text().toStdString();
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_TRUE(waitFor([w] { return !w->running(); }, 5000));
+
+    // Idle, it closes: after the search from the list, and opened anew from the filter box.
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(way == 0 ? "after a search" : "opened anew");
+        if (way == 1) {
+            form->activateWindow();
+            ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == form.get(); }));
+            QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+            w = form->searchWindow();
+            ASSERT_NE(w, nullptr);
+            ASSERT_TRUE(waitFor([w] { return QApplication::activeWindow() == w; }));
+            w->txtFilter->setFocus();
+        }
+        QWidget* from = way == 0 ? static_cast<QWidget*>(w->results()) : static_cast<QWidget*>(w->txtFilter);
+        ASSERT_EQ(QApplication::focusWidget(), from);
+        QPointer<frmSearch> window(w);
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(window.isNull() || !window->isVisible());
+    }
+}
+
+TEST_F(SearchTest, ShiftCtrlAndCtrlASelectSeveralIconsWhileAPlainClickOrArrowSelectsOne)
+{
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    search(w);
+    const int all = w->foundCount();
+    ASSERT_GT(all, 8);
+    auto click = [&](int row, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(w->results()->viewport(), Qt::LeftButton, modifiers, pointOf(w, row));
+    };
+    struct Row {
+        const char* name;
+        QToolButton* view;
+        std::function<void()> act;   // after a plain click on row 1
+        std::set<int> selected;
+        int current;
+    };
+    const auto range = [](int from, int to) {
+        std::set<int> rows;
+        for (int r = from; r <= to; ++r)
+            rows.insert(r);
+        return rows;
+    };
+    const Row rows[] = {
+        {"plain click", w->cmdLarge, [] {}, {1}, 1},
+        {"Shift+click", w->cmdLarge, [&] { click(4, Qt::ShiftModifier); }, range(1, 4), 4},
+        {"Ctrl+click", w->cmdLarge, [&] { click(3, Qt::ControlModifier); click(6, Qt::ControlModifier); }, {1, 3, 6}, 6},
+        {"Ctrl+click off", w->cmdSmall, [&] { click(2, Qt::ControlModifier); click(1, Qt::ControlModifier); }, {2}, 1},
+        {"Ctrl+A", w->cmdLarge, [&] { press(Qt::Key_A, Qt::ControlModifier); }, range(0, all - 1), 1},
+        {"Shift+Down", w->cmdDetails, [&] { press(Qt::Key_Down, Qt::ShiftModifier); press(Qt::Key_Down, Qt::ShiftModifier); }, range(1, 3), 3},
+        {"Shift+click in details", w->cmdDetails, [&] { click(5, Qt::ShiftModifier); }, range(1, 5), 5},
+        {"Ctrl+A in details", w->cmdDetails, [&] { press(Qt::Key_A, Qt::ControlModifier); }, range(0, all - 1), 1},
+        {"Down", w->cmdDetails, [&] { press(Qt::Key_Down); }, {2}, 2},
+        {"Shift+click then a plain click", w->cmdLarge, [&] { click(5, Qt::ShiftModifier); click(3); }, {3}, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTest::mouseClick(row.view, Qt::LeftButton);
+        click(1);
+        ASSERT_EQ(QApplication::focusWidget(), w->results());
+        row.act();
+        std::vector<frmSearch::Found> want;
+        for (int r : row.selected)
+            want.push_back(w->foundAt(r));
+        int current = -1;
+        const std::vector<frmSearch::Found> got = w->selectedFound(&current);
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i)
+            EXPECT_TRUE(got[i].path == want[i].path && got[i].index == want[i].index) << i;
+        EXPECT_EQ(w->results()->currentIndex().row(), row.current);
+
+        // Enter opens the current icon, whatever else is selected.
+        const frmSearch::Found opened = w->foundAt(row.current);
+        press(Qt::Key_Return);
+        EXPECT_EQ(form->Text1->currentText(), opened.path.shown());
+        EXPECT_EQ(form->ClickedItem, opened.index + 1);
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    }
 }

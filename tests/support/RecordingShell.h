@@ -19,7 +19,12 @@ public:
     bool hasProgramFor(const QString&) override { return programs; }
     void openUrl(const QString& address) override { urls.push_back(address); }
     void showProperties(const QString& path) override { properties.push_back(path); }
-    void showItems(const QList<QByteArray>& paths) override { shownItems.push_back(paths); }
+    void showItems(const QList<QByteArray>& paths, std::function<void(bool)> done) override
+    {
+        shownItems.push_back(paths);
+        if (done)
+            done(fileManager);
+    }
 
     std::vector<Opened> documents;
     std::vector<QString> urls;
@@ -27,6 +32,7 @@ public:
     std::vector<QList<QByteArray>> shownItems;
     std::optional<bool> answer;   // unset: an existing path opens, a missing one is refused
     bool programs = true;         // whether the desktop has a program for every type
+    bool fileManager = true;      // whether shown items are shown
 };
 
 } // namespace zor
