@@ -66,7 +66,7 @@ void Form1::MFSaveAll_Click()
             for (IconOfFile& icon : icons)
                 icon.file = file;
         }
-        IconCommands::SaveAll(this, std::move(icons), SourceKind == Kind::Folder ? m_listedPath : m_listedPath.folder());
+        IconCommands::SaveAll(this, std::move(icons));
     });
 }
 
