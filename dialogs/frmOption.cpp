@@ -6,6 +6,8 @@
 #include "shell/Associations.h"
 #include "shell/ControlPanel.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
@@ -81,6 +83,40 @@ const ShortcutRow ShortcutRows[4] = {
 const QString FrameStyle = QStringLiteral(
     "QGroupBox { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0px 1px; }");
+
+// A frame around the button or check box that has the focus, drawn over the dialog: the
+// style's own focus mark is too faint to find with the keys.
+class FocusMark : public QWidget {
+public:
+    explicit FocusMark(QDialog* dialog) : QWidget(dialog), m_dialog(dialog)
+    {
+        setObjectName(QStringLiteral("FocusMark"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { follow(now); });
+    }
+
+private:
+    void follow(QWidget* now)
+    {
+        if (!now || !m_dialog->isAncestorOf(now) || !qobject_cast<QAbstractButton*>(now)) {
+            hide();
+            return;
+        }
+        const QRect r(now->mapTo(m_dialog, QPoint(0, 0)), now->size());
+        setGeometry(r.adjusted(-2, -2, 2, 2));
+        raise();
+        show();
+    }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+    QDialog* m_dialog;
+};
 
 // A wrapping label with lines of a fixed height: the text was laid out for three
 // lines in 45 pixels, and the substitute Japanese fonts have a taller natural line.
@@ -183,6 +219,8 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
                    | Qt::WindowTitleHint);
     setFixedSize(468, 389);
     setFont(QFont(DialogFont, 9));
+
+    new FocusMark(this);
 
     // Under the banner's title, in the program's language.
     lblBanner = new QLabel(BannerText, this);

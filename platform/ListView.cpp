@@ -9,7 +9,11 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QScrollBar>
+#include <QPainter>
 #include <QTextLayout>
+
+#include <algorithm>
 
 namespace zor {
 
@@ -95,7 +99,8 @@ ListView::ListView(QWidget* parent) : QListView(parent)
     setUniformItemSizes(true);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Shift and Ctrl choose several; a plain click, the keys and a right click one, as ever.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
@@ -138,6 +143,9 @@ void ListView::clearItems()
 {
     forgetItemSize();
     m_model.reset([&] { m_model.items.clear(); });
+    // Every load starts at the top, wherever the last list was scrolled.
+    scrollToTop();
+    horizontalScrollBar()->setValue(0);
 }
 
 void ListView::setView(int mode)
@@ -214,43 +222,85 @@ QSize ListView::itemSize() const
     return m_itemSize;
 }
 
-QString ListView::iconLabel(const QString& text) const
+namespace {
+// Where a label line may end: after "_", "-", "." or a space, or between two characters of
+// a script written without spaces.
+bool breaksAfter(const QString& text, int at)
+{
+    const QChar c = text.at(at - 1);
+    if (c == QLatin1Char('_') || c == QLatin1Char('-') || c == QLatin1Char('.') || c == QLatin1Char(' '))
+        return true;
+    const auto wide = [](QChar ch) { return ch.unicode() >= 0x2e80; };
+    // Brackets and stops stay with what they open or close.
+    static const QString closing = QStringLiteral("）」』】〕、。，．・ー");
+    static const QString opening = QStringLiteral("（「『【〔");
+    return at < text.size() && wide(c) && wide(text.at(at)) && !closing.contains(text.at(at)) && !opening.contains(c);
+}
+} // namespace
+
+// The first line of text that fits width: up to the last place it may break, else as much as
+// fits. Never empty while text is not.
+int ListView::lineEnd(const QString& text, int width) const
+{
+    const QFontMetrics metrics(font());
+    int fits = 0;
+    while (fits < text.size() && metrics.horizontalAdvance(text.left(fits + 1)) <= width)
+        ++fits;
+    if (fits >= text.size())
+        return int(text.size());
+    for (int at = fits; at > 0; --at)
+        if (breaksAfter(text, at))
+            return at;
+    return std::max(fits, 1);
+}
+
+QStringList ListView::wrapped(const QString& text, int width) const
+{
+    QStringList lines;
+    for (QString rest = text; !rest.isEmpty();) {
+        const int end = lineEnd(rest, width);
+        QString line = rest.left(end);
+        rest = rest.mid(end);
+        while (line.size() > 1 && line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        lines << line;
+    }
+    return lines;
+}
+
+int ListView::labelWidth() const
 {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const int width = itemSize().width() - 2 * margin;
-    // Where the first line ends under a wrap mode, and whether the rest then fits one more line.
-    auto firstLine = [&](QTextOption::WrapMode mode) {
-        QTextLayout layout(text, font());
-        QTextOption wrap;
-        wrap.setWrapMode(mode);
-        layout.setTextOption(wrap);
-        layout.beginLayout();
-        int cut = int(text.size());
-        bool fits = true;
-        for (int n = 0; n < 3; ++n) {
-            QTextLine line = layout.createLine();
-            if (!line.isValid())
-                break;
-            line.setLineWidth(width);
-            if (n == 0)
-                cut = line.textStart() + line.textLength();
-            fits = fits && n < 2 && line.naturalTextWidth() <= width;
-        }
-        layout.endLayout();
-        return std::pair(cut, fits);
-    };
-    // Between words where the name then fits two lines, else anywhere; cut only past the second line.
-    auto [cut, fits] = firstLine(QTextOption::WordWrap);
-    if (!fits)
-        std::tie(cut, fits) = firstLine(QTextOption::WrapAnywhere);
-    if (!fits)
-        cut = firstLine(QTextOption::WrapAtWordBoundaryOrAnywhere).first;
-    if (cut <= 0 || cut >= text.size())
-        return text;
-    QString head = text.left(cut);
-    while (head.endsWith(QLatin1Char(' ')))
-        head.chop(1);
-    return head + QLatin1Char('\n') + QFontMetrics(font()).elidedText(text.mid(cut), Qt::ElideRight, width);
+    return itemSize().width() - 2 * margin;
+}
+
+QString ListView::iconLabel(const QString& text) const
+{
+    // Two lines, broken where a name breaks; beyond them the rest is cut in its middle, so
+    // that the end that tells names apart (a number, the extension) stays in sight.
+    const int width = labelWidth();
+    const QStringList lines = wrapped(text, width);
+    if (lines.size() <= 2)
+        return lines.join(QLatin1Char('\n'));
+    // Two lines still, if the first breaks where the rest then fits, a break of the name's
+    // own first; inside a word only when nothing else gives two.
+    const QFontMetrics metrics(font());
+    int fits = 0;
+    while (fits < text.size() && metrics.horizontalAdvance(text.left(fits + 1)) <= width)
+        ++fits;
+    auto restFits = [&](int at) { return metrics.horizontalAdvance(text.mid(at).trimmed()) <= width; };
+    for (int at = fits; at > 0; --at)
+        if (breaksAfter(text, at) && restFits(at))
+            return text.left(at).trimmed() + QLatin1Char('\n') + text.mid(at).trimmed();
+    if (fits > 0 && restFits(fits))
+        return text.left(fits) + QLatin1Char('\n') + text.mid(fits);
+    // Else the second line is the name's end, as much of it as fits; the first its start, cut.
+    int tail = 0;
+    while (tail < text.size() && metrics.horizontalAdvance(text.right(tail + 1)) <= width)
+        ++tail;
+    const QString head = metrics.elidedText(text.left(text.size() - tail) + QStringLiteral("…"), Qt::ElideRight, width);
+    QString first = head.endsWith(QStringLiteral("…")) ? head : text.left(text.size() - tail) + QStringLiteral("…");
+    return first + QLatin1Char('\n') + text.right(tail);
 }
 
 QString ListView::label(int index) const
@@ -261,8 +311,23 @@ QString ListView::label(int index) const
 
 int ListView::selectedIndex() const
 {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList{};
+    if (!selectionModel())
+        return 0;
+    // Of several, the current one: the one the keys and the last click reached.
+    if (currentIndex().isValid() && selectionModel()->isSelected(currentIndex()))
+        return currentIndex().row() + 1;
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
+}
+
+std::vector<int> ListView::selectedItems() const
+{
+    std::vector<int> out;
+    if (selectionModel())
+        for (const QModelIndex& mi : selectionModel()->selectedIndexes())
+            out.push_back(mi.row() + 1);
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 void ListView::selectItem(int index)
@@ -314,8 +379,49 @@ void ListView::keyPressEvent(QKeyEvent* e)
     }
     const QModelIndex before = currentIndex();
     QListView::keyPressEvent(e);
-    if (currentIndex().isValid() && currentIndex() != before)
+    if (!currentIndex().isValid() || currentIndex() == before)
+        return;
+    // Ctrl moves the current item past the chosen ones without choosing it alone.
+    if (e->modifiers() & Qt::ControlModifier)
+        Q_EMIT ItemClick(currentIndex().row() + 1);
+    else
         chooseCurrent();
+}
+
+void ListView::paintEvent(QPaintEvent* e)
+{
+    QListView::paintEvent(e);
+    // The current item's whole name, over its neighbours, as a desktop's icon view shows it.
+    const QModelIndex mi = currentIndex();
+    if (m_view != lvwIcon || !mi.isValid() || !hasFocus())
+        return;
+    const QString& text = m_model.items[size_t(mi.row())].text;
+    const QStringList lines = wrapped(text, labelWidth());
+    if (lines.size() <= 2)
+        return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(mi);
+    option.text = iconLabel(text);
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    option.decorationSize = iconSize();
+    const QRect textRect = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    const int lineHeight = QFontMetrics(font()).lineSpacing();
+    const QRect whole(option.rect.left(), textRect.top(), option.rect.width(), lineHeight * int(lines.size()) + 2);
+    QPainter p(viewport());
+    const bool selected = selectionModel()->isSelected(mi);
+    p.fillRect(whole, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
+    p.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    p.setFont(font());
+    p.drawText(whole.adjusted(0, 1, 0, 0), Qt::AlignHCenter | Qt::AlignTop, lines.join(QLatin1Char('\n')));
+}
+
+QString ListView::shownLabel(int index) const
+{
+    const QString& text = item(index).text;
+    if (m_view == lvwIcon && index == currentIndex().row() + 1 && hasFocus())
+        return wrapped(text, labelWidth()).join(QLatin1Char('\n'));
+    return label(index);
 }
 
 void ListView::contextMenuEvent(QContextMenuEvent* e)

@@ -55,12 +55,15 @@ public:
     int view() const { return m_view; }
     void setView(int mode);
 
-    int selectedIndex() const;                   // 1-based, 0 = none
+    int selectedIndex() const;                   // 1-based, 0 = none; of several, the current one
+    std::vector<int> selectedItems() const;      // 1-based, in list order
     void selectItem(int index);                  // 1-based, 0 = none
     void deselect() { selectItem(0); }
 
-    // Item `index` (1-based) as the view shows it: lines joined by '\n', a cut line ending in "…".
+    // Item `index` (1-based) as the view shows it: lines joined by '\n', a name beyond two
+    // lines cut in its middle with "…"; and as it shows now, the current item's whole.
     QString label(int index) const;
+    QString shownLabel(int index) const;
 
     // Runs a drag out (QDrag::exec); replaceable where no real drag can run.
     std::function<Qt::DropAction(QDrag&)> runDrag;
@@ -81,6 +84,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void changeEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -99,6 +103,9 @@ private:
     void forgetItemSize();
     QSize itemSize() const;
     QString iconLabel(const QString& text) const;
+    int lineEnd(const QString& text, int width) const;
+    QStringList wrapped(const QString& text, int width) const;
+    int labelWidth() const;
 
     ListItemModel m_model;
     mutable QSize m_itemSize;   // every item's size in the current mode; invalid = to be measured

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSet>
 #include <QMenu>
@@ -293,6 +294,11 @@ TEST_F(AppTest, NamesAreShownWholeInTheListAndOverTwoLinesUnderIcons)
     }
 
     press(Qt::Key_L, Qt::ControlModifier);   // large icons: up to two lines, cut only after them
+    names << "addrbook.ico";   // to break after its dot, not inside it
+    names.sort(Qt::CaseInsensitive);
+    fx::makeIco(dir.path(), "addrbook.ico", {{32, 32, false, seed++}});
+    typeAndEnter(dir.path());
+    ASSERT_EQ(itemTexts(), names);
     ASSERT_EQ(list.view(), ListView::lvwIcon);
     QStringList labels;
     for (int i = 1; i <= names.size(); ++i) {
@@ -312,21 +318,31 @@ TEST_F(AppTest, NamesAreShownWholeInTheListAndOverTwoLinesUnderIcons)
         EXPECT_GE(rect(i).height(), 32 + height) << label.toStdString();
         for (const QString& line : lines)
             EXPECT_LE(metrics.horizontalAdvance(line), rect(i).width()) << label.toStdString();
-        // Whole where two lines can hold it; else cut at the end of the second line.
+        // Whole where two lines can hold it; else cut in the middle of the rest, its end kept.
         const QString name = QString(names[i - 1]).remove(' ');
         QString joined = lines.join(QString()).remove(' ');
         const int twoLines = 2 * (rect(i).width() - 8) - 2 * metrics.horizontalAdvance('W');
-        if (metrics.horizontalAdvance(names[i - 1]) <= twoLines)
+        if (metrics.horizontalAdvance(names[i - 1]) <= twoLines) {
             EXPECT_EQ(joined, name) << i;
-        else if (joined != name) {
+        } else if (joined != name) {
             EXPECT_EQ(lines.size(), 2);
-            EXPECT_TRUE(joined.endsWith(QStringLiteral("…")));
-            joined.chop(1);
-            EXPECT_TRUE(name.startsWith(joined)) << label.toStdString();
+            const QStringList parts = joined.split(QStringLiteral("…"));
+            ASSERT_EQ(parts.size(), 2) << label.toStdString();
+            EXPECT_TRUE(name.startsWith(parts[0]) && name.endsWith(parts[1])) << label.toStdString();
+            EXPECT_TRUE(parts[1].endsWith(".ico"));
+        }
+        // A line ends where the name breaks, after "_", "-", "." or a space, when that gives two.
+        if (names[i - 1] == "addrbook.ico") {
+            EXPECT_EQ(label, "addrbook.\nico");
         }
         EXPECT_FALSE(names[i - 1].startsWith("an_icon") && joined == name);
         EXPECT_EQ(tip(i), names[i - 1]);
     }
+    // The current item shows its whole name, over as many lines as it takes.
+    const int longest = int(names.indexOf("an_icon_whose_name_is_far_too_long_for_two_lines_under_it.ico")) + 1;
+    clickItem(longest);
+    EXPECT_EQ(list.shownLabel(longest).split('\n').join(QString()).remove(' '), names[longest - 1].remove(' '));
+    EXPECT_GT(list.shownLabel(longest).count('\n'), 1);
     labels.removeDuplicates();
     EXPECT_EQ(labels.size(), names.size());
 }

@@ -422,3 +422,29 @@ TEST(OptionsDialog, ControlsLandAtTheirPlacesOnTheTabControl)
 }
 
 } // namespace
+
+TEST(OptionsDialog, TabMovesAVisibleFrameOntoTheFocusedControl)
+{
+    test::TestPlatform tp;
+    Form1 form;
+    openOptions(tp, form, 0, [&](frmOption& o) {
+        o.show();
+        o.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&o));
+        o.Check1[0]->setFocus();
+        QWidget* mark = o.findChild<QWidget*>(QStringLiteral("FocusMark"));
+        ASSERT_TRUE(mark);
+        for (int step = 0; step < 3; ++step) {
+            QWidget* focused = QApplication::focusWidget();
+            ASSERT_TRUE(focused);
+            const QRect around(focused->mapTo(&o, QPoint(0, 0)), focused->size());
+            EXPECT_TRUE(mark->isVisible());
+            EXPECT_EQ(mark->geometry(), around.adjusted(-2, -2, 2, 2));
+            // The frame is painted in the highlight colour where the control's edge is.
+            const QImage shot = o.grab().toImage();
+            EXPECT_EQ(shot.pixelColor(around.left() - 1, around.center().y()), o.palette().color(QPalette::Highlight));
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        o.close();
+    });
+}
