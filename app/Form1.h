@@ -90,6 +90,8 @@ public:
     void MPOpenItem_Click();
     // The icon behind list item index (1-based): its file and number.
     IconOfFile iconOfItem(int index) const;
+    // The chosen items' icons, in list order, and where the current one (or index) is among them.
+    std::vector<IconOfFile> chosenIcons(int current, int& at) const;
     // Finding icons in a folder tree, in a window of its own.
     void MFSearch_Click();
     // Opens (or raises) the search window on folder; start runs the search at once.

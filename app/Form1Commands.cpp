@@ -27,10 +27,29 @@ IconOfFile Form1::iconOfItem(int index) const
     return icon;
 }
 
+std::vector<IconOfFile> Form1::chosenIcons(int current, int& at) const
+{
+    std::vector<IconOfFile> icons;
+    at = -1;
+    for (int i : ListView1->selectedItems()) {
+        if (i == current)
+            at = int(icons.size());
+        icons.push_back(iconOfItem(i));
+    }
+    return icons;
+}
+
 void Form1::MFSaveIcon_Click()
 {
     trap([&] {
-        if (const int i = ListView1->selectedIndex(); i > 0)
+        const int i = ListView1->selectedIndex();
+        if (i <= 0)
+            return;
+        int at = -1;
+        std::vector<IconOfFile> icons = chosenIcons(i, at);
+        if (icons.size() > 1)
+            IconCommands::SaveIcons(this, std::move(icons));
+        else
             IconCommands::SaveIcon(this, iconOfItem(i));
     });
 }
@@ -38,7 +57,14 @@ void Form1::MFSaveIcon_Click()
 void Form1::MFCopy_Click()
 {
     trap([&] {
-        if (const int i = ListView1->selectedIndex(); i > 0)
+        const int i = ListView1->selectedIndex();
+        if (i <= 0)
+            return;
+        int at = -1;
+        std::vector<IconOfFile> icons = chosenIcons(i, at);
+        if (icons.size() > 1)
+            IconCommands::Copy(this, std::move(icons), at);
+        else
             IconCommands::Copy(this, iconOfItem(i));
     });
 }
@@ -66,7 +92,7 @@ void Form1::MFSaveAll_Click()
             for (IconOfFile& icon : icons)
                 icon.file = file;
         }
-        IconCommands::SaveAll(this, std::move(icons), SourceKind == Kind::Folder ? m_listedPath : m_listedPath.folder());
+        IconCommands::SaveAll(this, std::move(icons));
     });
 }
 

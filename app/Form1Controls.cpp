@@ -136,7 +136,13 @@ void Form1::buildIconCommands()
     connect(ListView1->model(), &QAbstractItemModel::modelReset, this, [this] { enableIconCommands(); });
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { enableIconCommands(); });
     connect(ListView1, &ListView::DragOut, this, [this](int index, QMimeData** data) {
-        trap([&] { *data = IconCommands::DragData(iconOfItem(index)); });
+        trap([&] {
+            // Dragging one of the chosen items carries them all; another, itself.
+            int at = -1;
+            std::vector<IconOfFile> icons = chosenIcons(index, at);
+            *data = at >= 0 && icons.size() > 1 ? IconCommands::DragData(std::move(icons), at)
+                                                : IconCommands::DragData(iconOfItem(index));
+        });
     });
     enableIconCommands();
 }

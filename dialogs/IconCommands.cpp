@@ -3,6 +3,7 @@
 #include "dialogs/frmIconInfo.h"
 #include "platform/Platform.h"
 #include "platform/iconsource/WholeFile.h"
+#include "settings/ZorSettings.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,7 +21,13 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zor::IconCommands {
 
@@ -29,7 +36,7 @@ namespace {
 using namespace IconExport;
 
 const QString SaveFilter = QStringLiteral("アイコン|*.ico|PNG 画像|*.png");
-const QString PngFilter = QStringLiteral("PNG 画像|*.png");
+const QString ImageFilter = QStringLiteral("PNG 画像|*.png|アイコン|*.ico|BMP 画像|*.bmp");
 const QString Unreadable = QStringLiteral("このアイコンは読み込めませんでした。");
 const int SaveAllSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
 
@@ -49,7 +56,41 @@ void cannotWrite(QWidget* parent, const QString& file, const QString& reason, co
 
 QString sizeText(QSize s) { return QStringLiteral("%1 × %2").arg(s.width()).arg(s.height()); }
 
-QString folderOf(const IconOfFile& icon) { return icon.path.folder().shown(); }
+// Where save dialogs start: the folder last saved into, else the user's Pictures folder,
+// else home; never one the user cannot write into.
+StoredPath startFolder()
+{
+    const auto writable = [](const StoredPath& folder) {
+        struct stat st {};
+        // By the process's effective rights, which its writes are held to.
+        return !folder.isEmpty() && ::stat(folder.bytes().constData(), &st) == 0 && S_ISDIR(st.st_mode)
+            && ::faccessat(AT_FDCWD, folder.bytes().constData(), W_OK | X_OK, AT_EACCESS) == 0;
+    };
+    if (const StoredPath last = ZorSettings::SaveFolder(); writable(last))
+        return last;
+    if (const StoredPath pictures = StoredPath::fromText(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+        writable(pictures))
+        return pictures;
+    return StoredPath::fromText(QDir::homePath());
+}
+
+// Kept for the next save; a store that cannot be written costs only that.
+void remember(const StoredPath& folder)
+{
+    trap([&] { ZorSettings::SaveFolder(folder.cleaned()); });
+}
+
+// The folder a text names, or the nearest one above it that is there.
+QString nearestFolder(QString path)
+{
+    while (!path.isEmpty() && !QFileInfo(path).isDir()) {
+        const QString up = QFileInfo(path).path();
+        if (up == path)
+            break;
+        path = up;
+    }
+    return path;
+}
 
 bool write(QWidget* parent, const QString& path, const QByteArray& bytes)
 {
@@ -115,6 +156,7 @@ public:
         cboSize->setObjectName(QStringLiteral("cboSize"));
         for (int s : SaveAllSizes)
             cboSize->addItem(sizeText({s, s}), s);
+        cboSize->addItem(QStringLiteral("最大"), 0);   // each group's largest image
         cboSize->setCurrentIndex(cboSize->findData(32));
         cboSize->setEnabled(false);
         auto* pngRow = new QHBoxLayout;
@@ -136,7 +178,8 @@ public:
         connect(txtFolder, &QLineEdit::textChanged, this, [this](const QString& t) { ok->setEnabled(!t.trimmed().isEmpty()); });
         connect(cmdBrowse, &QPushButton::clicked, this, [this] {
             trap([&] {
-                const QString chosen = platform().files->browseFolder(this, QStringLiteral("保存先のフォルダ"));
+                const QString chosen = platform().files->browseFolder(this, QStringLiteral("保存先のフォルダ"),
+                                                                      nearestFolder(txtFolder->text().trimmed()));
                 if (!chosen.isEmpty())
                     txtFolder->setText(chosen);
             });
@@ -162,7 +205,7 @@ void SaveIcon(QWidget* parent, IconOfFile icon)
         }
         SaveFileRequest request;
         request.title = QStringLiteral("アイコンを保存");
-        request.folder = folderOf(icon);
+        request.folder = startFolder().shown();
         request.name = SaveName(icon) + QStringLiteral(".ico");
         request.filter = SaveFilter;
         const auto saved = platform().files->saveFile(parent, request);
@@ -171,110 +214,189 @@ void SaveIcon(QWidget* parent, IconOfFile icon)
         // The name's own extension decides; without one, the filter chosen.
         const QString suffix = QFileInfo(saved->path).suffix().toLower();
         const bool png = suffix == QLatin1String("png") || (suffix != QLatin1String("ico") && saved->filterIndex == 1);
+        QByteArray bytes;
         if (!png) {
-            write(parent, saved->path, GroupBytes(icon));
-            return;
+            bytes = GroupBytes(icon);
+        } else {
+            const auto size = choosePngSize(parent, GroupSizes(icon));
+            if (!size)
+                return;
+            bytes = PngBytes(ImageAt(icon, *size));
         }
-        const auto size = choosePngSize(parent, GroupSizes(icon));
-        if (!size)
-            return;
-        const QByteArray bytes = PngBytes(ImageAt(icon, *size));
         if (bytes.isEmpty())
             platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
-        else
-            write(parent, saved->path, bytes);
+        else if (write(parent, saved->path, bytes))
+            remember(StoredPath::fromText(saved->path).folder());
     });
 }
 
 void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& entry)
 {
     trap([&] {
-        const QByteArray bytes = PngBytes(iconsource::decodeEntry(entry));
-        if (bytes.isEmpty()) {
+        const QImage image = iconsource::decodeEntry(entry);
+        if (image.isNull()) {
             platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
             return;
         }
-        const QSize s = Describe(entry).size;
         SaveFileRequest request;
         request.title = QStringLiteral("画像を保存");
-        request.folder = folderOf(icon);
-        request.name = SaveName(icon) + QLatin1Char('-')
-            + (s.width() == s.height() ? QString::number(s.width()) : QStringLiteral("%1x%2").arg(s.width()).arg(s.height()))
-            + QStringLiteral(".png");
-        request.filter = PngFilter;
-        if (const auto saved = platform().files->saveFile(parent, request))
-            write(parent, saved->path, bytes);
+        request.folder = startFolder().shown();
+        request.name = ImageSaveName(icon, Describe(entry)) + QStringLiteral(".png");
+        request.filter = ImageFilter;
+        const auto saved = platform().files->saveFile(parent, request);
+        if (!saved)
+            return;
+        // The name's own extension decides; without one, the filter chosen.
+        const QStringList suffixes = {QStringLiteral("png"), QStringLiteral("ico"), QStringLiteral("bmp")};
+        qsizetype kind = suffixes.indexOf(QFileInfo(saved->path).suffix().toLower());
+        if (kind < 0)
+            kind = qBound(0, saved->filterIndex, 2);
+        const QByteArray bytes = kind == 0 ? PngBytes(image) : kind == 1 ? iconsource::icoFromEntries({entry}) : BmpBytes(image);
+        if (bytes.isEmpty())
+            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+        else if (write(parent, saved->path, bytes))
+            remember(StoredPath::fromText(saved->path).folder());
     });
 }
 
-void SaveAll(QWidget* parent, std::vector<IconOfFile> icons, const StoredPath& folder)
+void CopyImage(QWidget* parent, const iconsource::GroupEntry& entry)
+{
+    trap([&] {
+        const QImage image = iconsource::decodeEntry(entry);
+        if (image.isNull()) {
+            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            return;
+        }
+        auto* data = new QMimeData;
+        data->setImageData(image);
+        data->setData(QStringLiteral("image/png"), PngBytes(image));
+        data->setData(QStringLiteral("image/vnd.microsoft.icon"), iconsource::icoFromEntries({entry}));
+        QGuiApplication::clipboard()->setMimeData(data);
+    });
+}
+
+namespace {
+
+// The icons into request's folder, with one question about existing files, a progress
+// dialog when it takes long, and what came of it told. The number of files written.
+int exportInto(QWidget* parent, std::vector<IconOfFile> icons, SaveAllRequest request)
+{
+    if (const int error = makeFolders(request.folder.bytes()); error != 0) {
+        cannotWrite(parent, request.folder.shown(), QStringLiteral("フォルダを作れません。"), QStringLiteral("\n\n") + Reason(error));
+        return 0;
+    }
+    // Made only once the question before the export is answered, and put away while a
+    // later one is open: a progress dialog shows itself after a while, over any question.
+    const int total = int(icons.size());
+    std::unique_ptr<QProgressDialog> progress;
+    bool cancelled = false;
+    request.onExisting = [&](const QString& file) {
+        progress.reset();
+        const int answer = platform().messages->ask(
+            parent,
+            message(QStringLiteral("「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file), MsgIcon::Question),
+            {QStringLiteral("すべて上書き"), QStringLiteral("スキップ"), QStringLiteral("キャンセル")}, 1);
+        return answer == 0 ? Existing::OverwriteAll : answer == 1 ? Existing::SkipAll : Existing::Cancel;
+    };
+    QElapsedTimer clock;
+    request.onProgress = [&](int done, int) {
+        if (!progress) {
+            // Shown only when the export runs longer than half a second.
+            progress = std::make_unique<QProgressDialog>(QStringLiteral("アイコンを保存しています..."),
+                                                         QStringLiteral("キャンセル"), 0, total, parent);
+            progress->setObjectName(QStringLiteral("SaveAllProgress"));
+            progress->setWindowTitle(ProgramTitle);
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumWidth(360);   // room for the title
+            progress->setMinimumDuration(500);
+            progress->setAutoReset(false);
+            progress->setValue(done);
+            QObject::connect(progress.get(), &QProgressDialog::canceled, [&] { cancelled = true; });
+            clock.start();
+        } else if (done == total || clock.elapsed() >= 50) {
+            // Asking the dialog costs; a few times a second is enough.
+            progress->setValue(done);
+            clock.restart();
+        }
+        return !cancelled;
+    };
+
+    const SaveAllResult result = IconExport::SaveAll(std::move(icons), request);
+    progress.reset();
+    if (result.cancelled)
+        return 0;
+    if (!result.failedFile.isEmpty()) {
+        cannotWrite(parent, result.failedFile, result.error,
+                    result.written > 0 ? QStringLiteral("\n\nそれまでに %1 個のファイルを保存しました。").arg(result.written) : QString());
+        return result.written;
+    }
+    QString text = result.stopped ? QStringLiteral("保存を中止しました。\n\n") : QString();
+    text += QStringLiteral("%1 個のファイルを保存しました。\n\n保存先: %2").arg(result.written).arg(request.folder.shown());
+    if (result.skipped > 0)
+        text += QStringLiteral("\n\nすでにあった %1 個のファイルはそのままにしました。").arg(result.skipped);
+    if (result.unreadable > 0)
+        text += QStringLiteral("\n\n読み込めなかったアイコンが %1 個ありました。").arg(result.unreadable);
+    platform().messages->show(parent, message(text, MsgIcon::Information));
+    return result.written;
+}
+
+// Icons of one file chosen together read it once; a folder's files are one icon each.
+void shareReads(std::vector<IconOfFile>& icons)
+{
+    std::map<QByteArray, std::shared_ptr<const iconsource::IconFile>> read;
+    for (IconOfFile& icon : icons) {
+        if (icon.file || icon.inFolder)
+            continue;
+        auto& file = read[icon.path.bytes()];
+        if (!file)
+            file = ReadIconFile(icon.path);
+        icon.file = file;
+    }
+}
+
+} // namespace
+
+void SaveAll(QWidget* parent, std::vector<IconOfFile> icons)
 {
     trap([&] {
         if (icons.empty())
             return;
-        SaveAllDialog dialog(parent, folder.shown());
+        // A folder of the source's name, so two sources saved side by side never meet.
+        const StoredPath start = startFolder();
+        const QByteArray name = SourceFolderName(icons.front());
+        const StoredPath proposed = name.isEmpty() ? start : start.child(name);
+        SaveAllDialog dialog(parent, proposed.shown());
         if (platform().dialogs->exec(dialog) != QDialog::Accepted)
             return;
         SaveAllRequest request;
-        request.folder = StoredPath::fromEdited(dialog.txtFolder->text().trimmed(), folder).cleaned();
+        request.folder = StoredPath::fromEdited(dialog.txtFolder->text().trimmed(), proposed).cleaned();
         request.format = dialog.optPng->isChecked() ? Format::Png : Format::Ico;
         request.pngSize = dialog.cboSize->currentData().toInt();
-        if (const int error = makeFolders(request.folder.bytes()); error != 0) {
-            cannotWrite(parent, request.folder.shown(), QStringLiteral("フォルダを作れません。"), QStringLiteral("\n\n") + Reason(error));
+        if (exportInto(parent, std::move(icons), request) == 0)
             return;
-        }
-        // Made only once the question before the export is answered, and put away while a
-        // later one is open: a progress dialog shows itself after a while, over any question.
-        const int total = int(icons.size());
-        std::unique_ptr<QProgressDialog> progress;
-        bool cancelled = false;
-        request.onExisting = [&](const QString& file) {
-            progress.reset();
-            const int answer = platform().messages->ask(
-                parent,
-                message(QStringLiteral("「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file), MsgIcon::Question),
-                {QStringLiteral("すべて上書き"), QStringLiteral("スキップ"), QStringLiteral("キャンセル")}, 1);
-            return answer == 0 ? Existing::OverwriteAll : answer == 1 ? Existing::SkipAll : Existing::Cancel;
-        };
-        QElapsedTimer clock;
-        request.onProgress = [&](int done, int) {
-            if (!progress) {
-                // Shown only when the export runs longer than half a second.
-                progress = std::make_unique<QProgressDialog>(QStringLiteral("アイコンを保存しています..."),
-                                                             QStringLiteral("キャンセル"), 0, total, parent);
-                progress->setObjectName(QStringLiteral("SaveAllProgress"));
-                progress->setWindowTitle(ProgramTitle);
-                progress->setWindowModality(Qt::WindowModal);
-                progress->setMinimumWidth(360);   // room for the title
-                progress->setMinimumDuration(500);
-                progress->setAutoReset(false);
-                progress->setValue(done);
-                QObject::connect(progress.get(), &QProgressDialog::canceled, [&] { cancelled = true; });
-                clock.start();
-            } else if (done == total || clock.elapsed() >= 50) {
-                // Asking the dialog costs; a few times a second is enough.
-                progress->setValue(done);
-                clock.restart();
-            }
-            return !cancelled;
-        };
+        // Into the source's own folder: the next source goes beside it.
+        const bool own = !name.isEmpty() && request.folder.bytes().endsWith('/' + name);
+        remember(own ? request.folder.folder() : request.folder);
+    });
+}
 
-        const SaveAllResult result = IconExport::SaveAll(std::move(icons), request);
-        progress.reset();
-        if (result.cancelled)
+void SaveIcons(QWidget* parent, std::vector<IconOfFile> icons)
+{
+    if (icons.size() == 1) {
+        SaveIcon(parent, std::move(icons.front()));
+        return;
+    }
+    trap([&] {
+        if (icons.empty())
             return;
-        if (!result.failedFile.isEmpty()) {
-            cannotWrite(parent, result.failedFile, result.error,
-                        result.written > 0 ? QStringLiteral("\n\nそれまでに %1 個のファイルを保存しました。").arg(result.written) : QString());
+        const QString chosen = platform().files->browseFolder(parent, QStringLiteral("保存先のフォルダ"), startFolder().shown());
+        if (chosen.isEmpty())
             return;
-        }
-        QString text = result.stopped ? QStringLiteral("保存を中止しました。\n\n") : QString();
-        text += QStringLiteral("%1 個のファイルを保存しました。\n\n保存先: %2").arg(result.written).arg(request.folder.shown());
-        if (result.skipped > 0)
-            text += QStringLiteral("\n\nすでにあった %1 個のファイルはそのままにしました。").arg(result.skipped);
-        if (result.unreadable > 0)
-            text += QStringLiteral("\n\n読み込めなかったアイコンが %1 個ありました。").arg(result.unreadable);
-        platform().messages->show(parent, message(text, MsgIcon::Information));
+        SaveAllRequest request;
+        request.folder = StoredPath::fromText(chosen).cleaned();
+        shareReads(icons);
+        if (exportInto(parent, std::move(icons), request) > 0)
+            remember(request.folder);
     });
 }
 
@@ -292,6 +414,25 @@ QMimeData* iconData(IconOfFile& icon)
     data->setData(QStringLiteral("image/vnd.microsoft.icon"), ico);
     return data;
 }
+
+// Several icons: each as an .ico file in the drag folder, the current one as pictures too.
+QMimeData* filesData(std::vector<IconOfFile>& icons, int current)
+{
+    shareReads(icons);
+    QList<QUrl> urls;
+    for (IconOfFile& icon : icons) {
+        const QString file = WriteDragFile(icon);
+        if (!file.isEmpty())
+            urls << QUrl::fromLocalFile(file);
+    }
+    QMimeData* data = current >= 0 && current < int(icons.size()) ? iconData(icons[size_t(current)]) : nullptr;
+    if (urls.isEmpty())
+        return data;
+    if (!data)
+        data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
 } // namespace
 
 void Copy(QWidget* parent, IconOfFile icon)
@@ -301,6 +442,27 @@ void Copy(QWidget* parent, IconOfFile icon)
             QGuiApplication::clipboard()->setMimeData(data);
         else
             platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+    });
+}
+
+void Copy(QWidget* parent, std::vector<IconOfFile> icons, int current)
+{
+    if (icons.size() == 1) {
+        Copy(parent, std::move(icons.front()));
+        return;
+    }
+    trap([&] {
+        QMimeData* data = filesData(icons, current);
+        if (!data) {
+            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            return;
+        }
+        // What GNOME's file manager pastes; others take the URL list.
+        QByteArray copied = "copy";
+        for (const QUrl& url : data->urls())
+            copied += '\n' + url.toEncoded();
+        data->setData(QStringLiteral("x-special/gnome-copied-files"), copied);
+        QGuiApplication::clipboard()->setMimeData(data);
     });
 }
 
@@ -315,6 +477,15 @@ QMimeData* DragData(IconOfFile icon)
         if (data)
             data->setUrls({QUrl::fromLocalFile(file)});
     });
+    return data;
+}
+
+QMimeData* DragData(std::vector<IconOfFile> icons, int current)
+{
+    if (icons.size() == 1)
+        return DragData(std::move(icons.front()));
+    QMimeData* data = nullptr;
+    trap([&] { data = filesData(icons, current); });
     return data;
 }
 

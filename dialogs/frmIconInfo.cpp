@@ -5,6 +5,7 @@
 #include "dialogs/IconCommands.h"
 #include "platform/Platform.h"
 
+#include <QAction>
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -161,7 +163,7 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
 
     cmdSave = new QPushButton(QStringLiteral("保存(&S)..."), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave->setToolTip(QStringLiteral("選んだ画像を PNG 画像として保存します"));
+    cmdSave->setToolTip(QStringLiteral("選んだ画像を PNG 画像、BMP 画像またはアイコンとして保存します"));
     cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
@@ -175,14 +177,41 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     layout->addWidget(Images, 1);
     layout->addLayout(buttons);
 
+    popImage = new QMenu(this);
+    popImage->setObjectName(QStringLiteral("popImage"));
+    MICopy = popImage->addAction(QStringLiteral("コピー(&C)"));
+    MICopy->setObjectName(QStringLiteral("MICopy"));
+    MICopy->setShortcut(QKeySequence::Copy);
+    MICopy->setShortcutContext(Qt::WidgetShortcut);
+    Images->addAction(MICopy);   // Ctrl+C where the images have the focus
+    MISave = popImage->addAction(QStringLiteral("保存(&S)..."));
+    MISave->setObjectName(QStringLiteral("MISave"));
+    Images->setContextMenuPolicy(Qt::CustomContextMenu);
+
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Images, &QListWidget::itemSelectionChanged, this,
-            [this] { cmdSave->setEnabled(!Images->selectedItems().isEmpty()); });
+    connect(MICopy, &QAction::triggered, this, [this] { MICopy_Click(); });
+    connect(MISave, &QAction::triggered, this, [this] { cmdSave_Click(); });
+    connect(Images, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        trap([&] {
+            if (!Images->itemAt(at))
+                return;
+            popImage->popup(Images->viewport()->mapToGlobal(at));
+        });
+    });
+    connect(Images, &QListWidget::itemSelectionChanged, this, [this] {
+        const bool chosen = !Images->selectedItems().isEmpty();
+        cmdSave->setEnabled(chosen);
+        MICopy->setEnabled(chosen);
+        MISave->setEnabled(chosen);
+    });
     connect(Images, &QListWidget::itemDoubleClicked, this, [this] { cmdSave_Click(); });
     if (largest >= 0)
         Images->setCurrentRow(largest);
+    for (QAction* a : {MICopy, MISave})
+        a->setEnabled(largest >= 0);
     cmdSave->setEnabled(largest >= 0);
+    Images->setFocus();   // the images are what Ctrl+C copies
 }
 
 void frmIconInfo::Open(QWidget* owner, IconOfFile icon)
@@ -199,6 +228,16 @@ void frmIconInfo::cmdSave_Click()
             return;
         const int i = selected.first()->data(Qt::UserRole).toInt();
         IconCommands::SaveImage(this, m_icon, m_entries[size_t(i)]);
+    });
+}
+
+void frmIconInfo::MICopy_Click()
+{
+    trap([&] {
+        const auto selected = Images->selectedItems();
+        if (selected.isEmpty())
+            return;
+        IconCommands::CopyImage(this, m_entries[size_t(selected.first()->data(Qt::UserRole).toInt())]);
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // "アイコンの情報": every image of one icon group at its own size, with its size, colour
-// depth, format and bytes; where the group comes from; saving one image as PNG.
+// depth, format and bytes; where the group comes from; copying one image, saving it as
+// PNG, BMP or an .ico file of its own.
 #include "icons/IconExport.h"
 
 #include <QDialog>
@@ -8,6 +9,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPushButton;
 
 namespace zor {
@@ -19,6 +21,7 @@ public:
     static void Open(QWidget* owner, IconOfFile icon);
 
     void cmdSave_Click();
+    void MICopy_Click();
 
     // The stored image an item of Images shows (0-based, as the group stores them).
     const std::vector<iconsource::GroupEntry>& entries() const { return m_entries; }
@@ -30,6 +33,9 @@ public:
     QListWidget* Images = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdClose = nullptr;
+    QMenu* popImage = nullptr;   // the images' context menu
+    QAction* MICopy = nullptr;   // also Ctrl+C
+    QAction* MISave = nullptr;
 
 private:
     IconOfFile m_icon;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -54,6 +55,16 @@ QString baseName(const StoredPath& path)
     return QFileInfo(path.fileName()).completeBaseName();
 }
 
+QByteArray lastComponent(const QByteArray& path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QString sizeName(QSize s)
+{
+    return s.width() == s.height() ? QString::number(s.width()) : QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
+}
+
 } // namespace
 
 std::shared_ptr<const iconsource::IconFile> ReadIconFile(const StoredPath& path)
@@ -75,9 +86,13 @@ QString SaveName(const IconOfFile& icon)
     return icon.inFolder ? base : base + QLatin1Char('_') + QString::number(icon.index);
 }
 
-QString ExportName(const IconOfFile& icon)
+QByteArray SourceFolderName(const IconOfFile& icon)
 {
-    return icon.inFolder ? baseName(icon.path) : QString::number(icon.index);
+    if (icon.inFolder)
+        return lastComponent(icon.path.folder().bytes());
+    const QByteArray name = lastComponent(icon.path.bytes());
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? name : name.left(dot);
 }
 
 QByteArray GroupBytes(IconOfFile& icon)
@@ -122,6 +137,26 @@ QByteArray PngBytes(const QImage& image)
     return bytes;
 }
 
+QByteArray BmpBytes(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    QImage flat(image.size(), QImage::Format_RGB888);
+    flat.fill(Qt::white);
+    QPainter(&flat).drawImage(0, 0, image);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!flat.save(&buffer, "BMP"))
+        bytes.clear();
+    return bytes;
+}
+
+QString ImageSaveName(const IconOfFile& icon, const EntryFacts& facts)
+{
+    return QStringLiteral("%1-%2x%3-%4bit").arg(SaveName(icon)).arg(facts.size.width()).arg(facts.size.height()).arg(facts.depth);
+}
+
 EntryFacts Describe(const iconsource::GroupEntry& entry)
 {
     EntryFacts f;
@@ -147,10 +182,9 @@ QString WriteWhole(const StoredPath& path, const QByteArray& bytes)
     return error == 0 ? QString() : Reason(error);
 }
 
-QString ExportFileName(const QString& name, Format format, int pngSize)
+QString ExportFileName(const QString& name, Format format, QSize pngSize)
 {
-    return format == Format::Ico ? name + QStringLiteral(".ico")
-                                 : name + QLatin1Char('-') + QString::number(pngSize) + QStringLiteral(".png");
+    return format == Format::Ico ? name + QStringLiteral(".ico") : name + QLatin1Char('-') + sizeName(pngSize) + QStringLiteral(".png");
 }
 
 SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& request)
@@ -159,12 +193,22 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
     const int total = int(icons.size());
     std::vector<StoredPath> targets;
     targets.reserve(icons.size());
+    // Each picture's size; the largest is each group's own.
+    std::vector<QSize> sizes(icons.size(), QSize(request.pngSize, request.pngSize));
+    if (request.format == Format::Png && request.pngSize <= 0) {
+        for (size_t i = 0; i < icons.size(); ++i) {
+            const auto own = GroupSizes(icons[i]);
+            sizes[i] = own.empty() ? QSize() : own.front();
+            if (icons[i].inFolder)
+                icons[i].file.reset();
+        }
+    }
     QSet<QString> taken;
-    for (const IconOfFile& icon : icons) {
-        const QString name = ExportName(icon);
-        QString file = ExportFileName(name, request.format, request.pngSize);
+    for (size_t i = 0; i < icons.size(); ++i) {
+        const QString name = SaveName(icons[i]);
+        QString file = ExportFileName(name, request.format, sizes[i]);
         for (int n = 2; taken.contains(file); ++n)
-            file = ExportFileName(name + QLatin1Char('~') + QString::number(n), request.format, request.pngSize);
+            file = ExportFileName(name + QLatin1Char('~') + QString::number(n), request.format, sizes[i]);
         taken.insert(file);
         targets.push_back(request.folder.bytes().endsWith('/') ? StoredPath(request.folder.bytes() + QFile::encodeName(file))
                                                                  : request.folder.child(QFile::encodeName(file)));
@@ -186,7 +230,6 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         return result;
     }
 
-    const QSize size(request.pngSize, request.pngSize);
     for (int i = 0; i < total; ++i) {
         if (request.onProgress && !request.onProgress(i, total)) {
             result.stopped = true;
@@ -206,7 +249,10 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
             }
         }
         IconOfFile& icon = icons[size_t(i)];
-        const QByteArray bytes = request.format == Format::Ico ? GroupBytes(icon) : PngBytes(ImageAt(icon, size));
+        const QSize size = sizes[size_t(i)];
+        const QByteArray bytes = request.format == Format::Ico ? GroupBytes(icon)
+            : size.isEmpty()                                  ? QByteArray()
+                                                              : PngBytes(ImageAt(icon, size));
         if (icon.inFolder)
             icon.file.reset();   // one file a folder item: let it go at once
         if (bytes.isEmpty()) {

@@ -30,9 +30,11 @@ std::shared_ptr<const iconsource::IconFile> ReadIconFile(const StoredPath& path)
 const iconsource::IconFile& Source(IconOfFile& icon);
 
 // Proposed names without extension: "<file's base name>_<number>", or the file's base name
-// for a folder's file; and the names of an export: "<number>", or the file's base name.
+// for a folder's file. Two libraries saved side by side never share one.
 QString SaveName(const IconOfFile& icon);
-QString ExportName(const IconOfFile& icon);
+// The folder name an export of a source proposes: the file's base name, or the folder's
+// own name for a folder's files; as stored. Empty when there is none ("/", ".ico").
+QByteArray SourceFolderName(const IconOfFile& icon);
 
 // The whole group as stored, as an .ico file; empty when the group cannot be read.
 QByteArray GroupBytes(IconOfFile& icon);
@@ -42,6 +44,8 @@ std::vector<QSize> GroupSizes(IconOfFile& icon);
 QImage ImageAt(IconOfFile& icon, QSize size);
 QImage LargestImage(IconOfFile& icon);
 QByteArray PngBytes(const QImage& image);
+// A BMP file of the picture: 24 bits, as every program reads them; transparent parts white.
+QByteArray BmpBytes(const QImage& image);
 
 // What one stored image is, read from its own header.
 struct EntryFacts {
@@ -51,13 +55,16 @@ struct EntryFacts {
     qsizetype bytes = 0;
 };
 EntryFacts Describe(const iconsource::GroupEntry& entry);
+// The proposed name of one stored image without extension: SaveName, its size and its
+// depth, "shell32_5-48x48-32bit", so the images of one group never share one.
+QString ImageSaveName(const IconOfFile& icon, const EntryFacts& facts);
 
 // Writes bytes to path, whole or not at all. Returns the reason when it fails, else empty.
 QString WriteWhole(const StoredPath& path, const QByteArray& bytes);
 // Why a write failed, for the user.
 QString Reason(int error);
 
-// Every icon into one folder: ExportName + ".ico", or ExportName + "-SIZE.png". Names that
+// Every icon into one folder: SaveName + ".ico", or SaveName + "-SIZE.png". Names that
 // two icons share get "~2", "~3", ... The first existing target is reported to onExisting
 // before anything is written, and its answer holds for every existing target.
 enum class Format { Ico, Png };
@@ -65,7 +72,7 @@ enum class Existing { OverwriteAll, SkipAll, Cancel };
 struct SaveAllRequest {
     StoredPath folder;
     Format format = Format::Ico;
-    int pngSize = 32;
+    int pngSize = 32;   // 0: each group's largest image, named after its own size
     std::function<Existing(const QString& file)> onExisting;   // unset: skip
     std::function<bool(int done, int total)> onProgress;       // false: stop
 };
@@ -78,7 +85,7 @@ struct SaveAllResult {
     QString failedFile;       // the file that could not be written; nothing after it was
     QString error;
 };
-QString ExportFileName(const QString& name, Format format, int pngSize);
+QString ExportFileName(const QString& name, Format format, QSize pngSize);
 SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& request);
 
 // The group as an .ico file in a private temporary folder that lasts as long as the program,

@@ -126,8 +126,10 @@ public:
     virtual ~FileDialogs() = default;
     // Returns the chosen file, or std::nullopt when cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const QString& filter) = 0;
-    // Returns the chosen folder, or the empty string when cancelled.
-    virtual QString browseFolder(QWidget* parent, const QString& title) = 0;
+    // Returns the chosen folder, or the empty string when cancelled; the dialog starts in
+    // folder (empty: where the toolkit starts).
+    virtual QString browseFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
+    QString browseFolder(QWidget* parent, const QString& title) { return browseFolder(parent, title, {}); }
     // Returns the file to write, or std::nullopt when cancelled. A name without an extension
     // gets the chosen filter's; replacing an existing file is confirmed in the dialog.
     virtual std::optional<SavedFile> saveFile(QWidget* parent, const SaveFileRequest& request) = 0;

@@ -438,9 +438,9 @@ std::optional<QString> QtFileDialogs::openFile(QWidget* parent, const QString& f
     return dialog.selectedFiles().first();
 }
 
-QString QtFileDialogs::browseFolder(QWidget* parent, const QString& title)
+QString QtFileDialogs::browseFolder(QWidget* parent, const QString& title, const QString& folder)
 {
-    return QFileDialog::getExistingDirectory(parent, title);
+    return QFileDialog::getExistingDirectory(parent, title, folder);
 }
 
 std::optional<SavedFile> QtFileDialogs::saveFile(QWidget* parent, const SaveFileRequest& request)

@@ -74,7 +74,8 @@ private:
 class QtFileDialogs : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget* parent, const QString& filter) override;
-    QString browseFolder(QWidget* parent, const QString& title) override;
+    using FileDialogs::browseFolder;
+    QString browseFolder(QWidget* parent, const QString& title, const QString& folder) override;
     std::optional<SavedFile> saveFile(QWidget* parent, const SaveFileRequest& request) override;
     // "name|patterns|name|patterns" -> Qt's "name (patterns);;..." form.
     static QStringList translateFilter(const QString& filter);

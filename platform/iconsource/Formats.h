@@ -58,7 +58,6 @@ QString at(qint64 offset, qint64 size);
 qint64 icoDirectoryEnd(QByteArrayView head);
 bool readIcoFile(const ByteReader& file, Resources& out);
 std::vector<GroupEntry> readGroup(const std::shared_ptr<const IconFile::Parsed>& parsed, int index);
-QByteArray icoFromEntries(const std::vector<GroupEntry>& entries);
 
 // Programs and libraries (PeResources.cpp, NeResources.cpp); the header offset is e_lfanew.
 void readPeResources(const ByteReader& file, qint64 header, Resources& out);

@@ -114,6 +114,10 @@ QSize entrySize(const GroupEntry& entry);
 int entryDepth(const GroupEntry& entry);
 bool isPngEntry(const GroupEntry& entry);
 
+// An .ico file of the entries, their images as stored; empty when one is missing or the
+// whole would be too large.
+QByteArray icoFromEntries(const std::vector<GroupEntry>& entries);
+
 // The image fitted into a picture of the given size: scaled with its aspect kept and
 // centred on transparent; enlarged by pixel replication when the factor is a whole number,
 // smoothly otherwise.

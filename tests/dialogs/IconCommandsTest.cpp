@@ -20,12 +20,15 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QPainter>
 #include <QProgressDialog>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 
 #include <csignal>
+#include <unistd.h>
 #include <sys/resource.h>
 
 using namespace zor;
@@ -105,7 +108,9 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         out = dir.path() + "/out";
         QDir().mkpath(out);
+        lastSavedInto(out);
     }
+    void lastSavedInto(const QString& folder) { tp.settings.values.insert(QStringLiteral("QEL/zor/SaveFolder"), folder); }
     QWidget* surface() const { return form->ListView1->viewport(); }
     QPoint itemAt(int i) const
     {
@@ -180,7 +185,7 @@ TEST_F(ExportTest, SavesTheGroupAsStoredAndEachSizeAsPng)
         run(row.way, Save, row.item);
         ASSERT_FALSE(tp.files.saveRequests.empty());
         const SaveFileRequest request = tp.files.saveRequests.back();
-        EXPECT_EQ(request.folder, QFileInfo(row.file).absolutePath());
+        EXPECT_EQ(request.folder, out);
         EXPECT_EQ(request.name, row.name);
         EXPECT_EQ(request.filter, "アイコン|*.ico|PNG 画像|*.png");
         expectSameEntries(openFile(ico).entries(0), source.entries(row.group));
@@ -350,7 +355,9 @@ TEST_F(ExportTest, InformationShowsEveryImageAndSavesTheOneChosen)
         for (const GroupEntry& e : entries)
             EXPECT_LE(e.width, entries[size_t(largest)].width) << "the largest image is chosen first";
         EXPECT_EQ(pixels(QImage(png)), pixels(decodeEntry(entries[size_t(largest)])));
-        EXPECT_TRUE(tp.files.saveRequests.back().name.endsWith(QStringLiteral("-%1.png").arg(entries[size_t(largest)].width)));
+        const GroupEntry& chosen = entries[size_t(largest)];
+        EXPECT_TRUE(tp.files.saveRequests.back().name.endsWith(
+            QStringLiteral("-%1x%2-%3bit.png").arg(chosen.width).arg(chosen.height).arg(chosen.bitCount)));
     }
     EXPECT_TRUE(tp.messages.shown.empty());
 }
@@ -368,15 +375,19 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         int answer;             // 0 すべて上書き, 1 スキップ, 2 キャンセル
         QStringList written;    // what the export writes
         Way way;
+        int size = 32;          // 0: 最大
     };
-    const QStringList icos = {"0.ico", "1.ico", "2.ico", "3.ico", "4.ico", "5.ico"};
+    const QStringList icos = {"lib6_0.ico", "lib6_1.ico", "lib6_2.ico", "lib6_3.ico", "lib6_4.ico", "lib6_5.ico"};
     const std::vector<Row> rows = {
-        {library, false, {"2.ico", "4.ico"}, 0, icos, Way::Keys},
-        {library, false, {"2.ico", "4.ico"}, 1, {"0.ico", "1.ico", "3.ico", "5.ico"}, Way::Menu},
-        {library, false, {"2.ico", "4.ico"}, 2, {}, Way::Pop},
+        {library, false, {"lib6_2.ico", "lib6_4.ico"}, 0, icos, Way::Keys},
+        {library, false, {"lib6_2.ico", "lib6_4.ico"}, 1, {"lib6_0.ico", "lib6_1.ico", "lib6_3.ico", "lib6_5.ico"}, Way::Menu},
+        {library, false, {"lib6_2.ico", "lib6_4.ico"}, 2, {}, Way::Pop},
         {s.folder, true, {"a-32.png"}, 1, {"b-32.png"}, Way::Keys},
         {s.folder, true, {"a-32.png"}, 0, {"a-32.png", "b-32.png"}, Way::Pop},
-        {library, true, {}, -1, {"0-32.png", "1-32.png", "2-32.png", "3-32.png", "4-32.png", "5-32.png"}, Way::Menu},
+        {library, true, {}, -1, {"lib6_0-32.png", "lib6_1-32.png", "lib6_2-32.png", "lib6_3-32.png", "lib6_4-32.png", "lib6_5-32.png"}, Way::Menu},
+        // Each group's largest, named after its own size.
+        {library, true, {"lib6_1-256.png"}, 0, {"lib6_0-256.png", "lib6_1-256.png", "lib6_2-256.png", "lib6_3-256.png", "lib6_4-256.png", "lib6_5-256.png"}, Way::Keys, 0},
+        {s.folder, true, {}, -1, {"a-32.png", "b-256.png"}, Way::Pop, 0},
     };
     int n = 0;
     for (const Row& row : rows) {
@@ -386,6 +397,7 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         for (const QString& name : row.existing)
             fx::writeBytes(target + "/" + name, "old");
         open(row.source);
+        lastSavedInto(out);
         tp.messages.shown.clear();
         tp.messages.asked.clear();
         tp.messages.answers = {row.answer};
@@ -394,10 +406,14 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         tp.dialogs.script = [&](QDialog& d) {
             EXPECT_EQ(d.objectName(), "frmSaveAll");
             auto* folder = d.findChild<QLineEdit*>("txtFolder");
-            EXPECT_EQ(folder->text(), row.source == library ? dir.path() : s.folder);
+            // A folder of the source's name where the last save went.
+            EXPECT_EQ(folder->text(), out + (row.source == library ? "/lib6" : "/folder"));
             folder->setText(target);
             d.findChild<QRadioButton*>(row.png ? "optPng" : "optIco")->setChecked(true);
-            EXPECT_EQ(d.findChild<QComboBox*>("cboSize")->currentData().toInt(), 32);
+            auto* size = d.findChild<QComboBox*>("cboSize");
+            EXPECT_EQ(size->currentData().toInt(), 32);
+            EXPECT_EQ(size->itemText(size->count() - 1), "最大");
+            size->setCurrentIndex(size->findData(row.size));
             return QDialog::Accepted;
         };
         run(row.way, SaveAll, 0);
@@ -409,12 +425,15 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         }
         for (const QString& name : row.written) {
             if (!row.png) {
-                EXPECT_EQ(fx::readBytes(target + "/" + name), openFile(library).groupAsIco(name.section('.', 0, 0).toInt())) << name.toStdString();
+                EXPECT_EQ(fx::readBytes(target + "/" + name), openFile(library).groupAsIco(name.section('.', 0, 0).section('_', 1).toInt())) << name.toStdString();
                 continue;
             }
             const QString stem = name.section('-', 0, 0);
-            const QString made = row.source == library ? QStringLiteral("%1/%2-32.png").arg(cli, stem) : QString();
-            const QImage want = made.isEmpty() ? openFile(s.folder + "/" + (stem == "a" ? "a.ico" : "b.icl")).image(0, {32, 32}) : QImage(made);
+            const int px = name.section('-', 1).section('.', 0, 0).toInt();
+            const QString made = row.source == library && px == 32 ? QStringLiteral("%1/%2-32.png").arg(cli, stem.section('_', 1)) : QString();
+            const QImage want = !made.isEmpty() ? QImage(made)
+                : row.source == library          ? openFile(library).image(stem.section('_', 1).toInt(), {px, px})
+                                                 : openFile(s.folder + "/" + (stem == "a" ? "a.ico" : "b.icl")).image(0, {px, px});
             EXPECT_EQ(pixels(QImage(target + "/" + name)), pixels(want)) << name.toStdString();
         }
         QStringList all = row.written + row.existing;
@@ -444,7 +463,7 @@ TEST_F(ExportTest, TargetsThatCannotBeWrittenAreNamedAndLeaveNothing)
     const Sources& s = sources();
     fx::writeBytes(out + "/plain", "a file");
     QDir().mkpath(out + "/taken.png");
-    QDir().mkpath(out + "/all/1.ico");
+    QDir().mkpath(out + "/all/lib3_1.ico");
     struct Row {
         const char* what;
         std::function<void()> give;   // the answers
@@ -466,7 +485,7 @@ TEST_F(ExportTest, TargetsThatCannotBeWrittenAreNamedAndLeaveNothing)
                  d.findChild<QLineEdit*>("txtFolder")->setText(out + "/all");
                  return QDialog::Accepted;
              };
-         }, SaveAll, out + "/all/1.ico", 0},
+         }, SaveAll, out + "/all/lib3_1.ico", 0},
         {"save all into a file", [&] {
              tp.dialogs.script = [&](QDialog& d) {
                  d.findChild<QLineEdit*>("txtFolder")->setText(out + "/plain/inside");
@@ -497,8 +516,278 @@ TEST_F(ExportTest, TargetsThatCannotBeWrittenAreNamedAndLeaveNothing)
         EXPECT_EQ(files(out), before) << "nothing left behind";
     }
     // Save all stopped at the folder in its way: the one before it is there, none after it.
-    EXPECT_EQ(files(out + "/all"), (QStringList{"0.ico", "1.ico"}));
-    EXPECT_TRUE(QFileInfo(out + "/all/1.ico").isDir());
+    EXPECT_EQ(files(out + "/all"), (QStringList{"lib3_0.ico", "lib3_1.ico"}));
+    EXPECT_TRUE(QFileInfo(out + "/all/lib3_1.ico").isDir());
+}
+
+TEST_F(ExportTest, SavesStartWhereTheLastSaveWentElsePicturesElseHome)
+{
+    // A home of its own, with no desktop settings naming a Pictures folder elsewhere.
+    const QString home = dir.path() + "/home";
+    const QString pictures = home + "/Pictures";
+    QDir().mkpath(home);
+    struct Env {
+        QByteArray name, before;
+        Env(const char* n, const QString& value) : name(n), before(qgetenv(n)) { qputenv(n, QFile::encodeName(value)); }
+        ~Env() { qputenv(name.constData(), before); }
+    } h("HOME", home), c("XDG_CONFIG_HOME", home + "/.config");
+    const QString readOnly = out + "/read-only";
+    QDir().mkpath(readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    fx::writeBytes(out + "/plain", "a file");
+    struct Row {
+        const char* what;
+        QString stored;   // the key's value before; empty: none
+        bool pictures;    // a Pictures folder there
+        QString start;    // where the dialog starts
+    };
+    std::vector<Row> rows = {
+        {"nothing saved yet", "", true, pictures},
+        {"the last folder", out, true, out},
+        {"the last folder gone", out + "/gone", true, pictures},
+        {"a file where the folder was, and no Pictures", out + "/plain", false, home},
+    };
+    if (geteuid() != 0)   // root writes anywhere
+        rows.push_back({"a folder the user cannot write", readOnly, false, home});
+    open(sources().icl);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        tp.settings.values.remove("QEL/zor/SaveFolder");
+        if (!row.stored.isEmpty())
+            lastSavedInto(row.stored);
+        if (row.pictures)
+            QDir().mkpath(pictures);
+        else
+            QDir(pictures).removeRecursively();
+        run(Way::Keys, Save, 1);   // cancelled
+        ASSERT_FALSE(tp.files.saveRequests.empty());
+        EXPECT_EQ(tp.files.saveRequests.back().folder, row.start);
+    }
+
+    // Every save remembers its folder, and every save dialog starts there.
+    const QString into = out + "/saved";
+    QDir().mkpath(into);
+    tp.files.saveAnswers.push_back(SavedFile{into + "/x.ico", 0});
+    run(Way::Menu, Save, 2);
+    EXPECT_TRUE(QFile::exists(into + "/x.ico"));
+    EXPECT_EQ(tp.settings.values.value("QEL/zor/SaveFolder"), into);
+    run(Way::Pop, Save, 3);
+    EXPECT_EQ(tp.files.saveRequests.back().folder, into);
+    tp.dialogs.script = [&](QDialog& d) {
+        if (d.objectName() == "frmSaveAll")
+            EXPECT_EQ(d.findChild<QLineEdit*>("txtFolder")->text(), into + "/lib3");
+        else {
+            d.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+            QTest::mouseClick(static_cast<frmIconInfo&>(d).cmdSave, Qt::LeftButton);
+        }
+        return QDialog::Rejected;
+    };
+    run(Way::Keys, Info, 1);
+    EXPECT_EQ(tp.files.saveRequests.back().folder, into);
+    run(Way::Keys, SaveAll, 0);
+    EXPECT_EQ(tp.dialogs.opened, (std::vector<QString>{"frmIconInfo", "frmSaveAll"}));
+    EXPECT_TRUE(tp.messages.shown.empty());
+}
+
+TEST_F(ExportTest, InformationCopiesAndSavesEachImageUnderItsOwnName)
+{
+    // Three sizes at three depths, as shell32's groups have them.
+    std::vector<fx::IcoImage> images;
+    int seed = 20;
+    for (int size : {48, 32, 16})
+        for (int bits : {4, 8, 32})
+            images.push_back({size, bits, false, seed++});
+    const QString ico = fx::makeIco(dir.path(), "depths.ico", images);
+    const auto entries = openFile(ico).entries(0);
+    ASSERT_EQ(entries.size(), 9u);
+    open(ico);
+
+    enum class How { CtrlC, PopCopy, PopSave, Button, DoubleClick };
+    struct Row {
+        int image;
+        How how;
+        QString answer;     // the file given to the save dialog
+        int filter;         // 0 PNG, 1 ICO, 2 BMP
+    };
+    const std::vector<Row> rows = {
+        {0, How::CtrlC, "", 0},
+        {4, How::PopCopy, "", 0},
+        {0, How::PopSave, "a.png", 0},
+        {1, How::Button, "b", 1},          // no extension: the filter chosen
+        {2, How::PopSave, "c.bmp", 0},     // the extension decides
+        {8, How::DoubleClick, "d.ico", 2},
+        {7, How::Button, "e", 2},
+    };
+    QSet<QString> names;
+    tp.dialogs.script = [&](QDialog& d) {
+        auto& info = static_cast<frmIconInfo&>(d);
+        d.show();
+        d.activateWindow();
+        // Activation comes through the window system, later than the window shows.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return d.isActiveWindow(); }));
+        QWidget* images = info.Images->viewport();
+        // As it opens, the first image and its caption stand whole at the left, and so does
+        // every other one scrolled to.
+        const QFontMetrics metrics(info.Images->font());
+        EXPECT_EQ(info.Images->horizontalScrollBar()->value(), 0);
+        for (int i = 0; i < info.Images->count(); ++i) {
+            if (i > 0)
+                info.Images->scrollToItem(info.Images->item(i));
+            const QRect cell = info.Images->visualItemRect(info.Images->item(i));
+            const QRect caption = metrics.boundingRect(QRect(0, 0, 4096, 4096), Qt::AlignHCenter, info.Images->item(i)->text());
+            EXPECT_GE(cell.width(), caption.width()) << i;
+            EXPECT_GE(cell.left(), 0) << i;
+            EXPECT_LE(cell.right(), images->width()) << i;
+        }
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.image);
+            const GroupEntry& entry = entries[size_t(row.image)];
+            const QImage want = decodeEntry(entry);
+            info.Images->scrollToItem(info.Images->item(row.image));
+            const QPoint at = info.Images->visualItemRect(info.Images->item(row.image)).center();
+            QTest::mouseClick(images, Qt::LeftButton, {}, at);
+            EXPECT_EQ(info.Images->currentRow(), row.image);
+            QApplication::clipboard()->clear();
+            if (!row.answer.isEmpty())
+                tp.files.saveAnswers.push_back(SavedFile{out + "/" + row.answer, row.filter});
+            const size_t asked = tp.files.saveRequests.size();
+            switch (row.how) {
+            case How::CtrlC:
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+                break;
+            case How::PopCopy:
+            case How::PopSave:
+                // Through the window, which turns a right click into a context menu request.
+                QTest::mouseClick(d.windowHandle(), Qt::RightButton, {}, images->mapTo(&d, at));
+                click(info.popImage, row.how == How::PopCopy ? info.MICopy : info.MISave);
+                break;
+            case How::Button:
+                QTest::mouseClick(info.cmdSave, Qt::LeftButton);
+                break;
+            case How::DoubleClick:
+                QTest::mouseDClick(images, Qt::LeftButton, {}, at);
+                break;
+            }
+            if (row.answer.isEmpty()) {
+                EXPECT_EQ(pixels(QApplication::clipboard()->image()), pixels(want));
+                EXPECT_EQ(QApplication::clipboard()->mimeData()->data("image/vnd.microsoft.icon"), icoFromEntries({entry}));
+                continue;
+            }
+            if (tp.files.saveRequests.size() != asked + 1) {
+                ADD_FAILURE() << "no save dialog";
+                continue;
+            }
+            const SaveFileRequest& request = tp.files.saveRequests.back();
+            EXPECT_EQ(request.name, QStringLiteral("depths_0-%1x%1-%2bit.png").arg(entry.width).arg(entry.bitCount));
+            EXPECT_EQ(request.filter, "PNG 画像|*.png|アイコン|*.ico|BMP 画像|*.bmp");
+            names.insert(request.name);
+            const QString file = out + "/" + row.answer;
+            const QString suffix = QFileInfo(file).suffix();
+            const QString kind = suffix.isEmpty() ? QStringList{"png", "ico", "bmp"}[row.filter] : suffix;
+            if (kind == "ico") {
+                expectSameEntries(openFile(file).entries(0), {entry});
+            } else {
+                QImage flat(want.size(), QImage::Format_RGB888);
+                flat.fill(Qt::white);
+                QPainter(&flat).drawImage(0, 0, want);
+                EXPECT_EQ(pixels(QImage(file, kind.toLatin1())), pixels(kind == "png" ? want : flat));
+            }
+        }
+        return QDialog::Accepted;
+    };
+    run(Way::Keys, Info, 1);
+    ASSERT_EQ(tp.dialogs.opened.back(), "frmIconInfo");
+    EXPECT_EQ(names.size(), 5u) << "each image a name of its own";
+    EXPECT_TRUE(tp.messages.shown.empty());
+}
+
+TEST_F(ExportTest, SeveralChosenAreSavedCopiedAndDraggedTogether)
+{
+    const QString library = fx::makeLibrary(dir.path(), 5, false);
+    const IconFile source = openFile(library);
+    open(library);
+    struct Row {
+        const char* what;
+        std::function<void()> choose;
+        std::vector<int> chosen;   // 1-based
+        int current;
+    };
+    auto ctrlClick = [&](int i) { QTest::mouseClick(surface(), Qt::LeftButton, Qt::ControlModifier, itemAt(i)); };
+    auto shiftClick = [&](int i) { QTest::mouseClick(surface(), Qt::LeftButton, Qt::ShiftModifier, itemAt(i)); };
+    const std::vector<Row> rows = {
+        {"Ctrl+clicks", [&] { select(1); ctrlClick(3); ctrlClick(5); }, {1, 3, 5}, 5},
+        {"Shift+click", [&] { select(2); shiftClick(4); }, {2, 3, 4}, 4},
+        {"Shift+End", [&] { select(4); QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ShiftModifier); }, {4, 5}, 5},
+    };
+    int n = 0;
+    QString lastTarget = out;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        row.choose();
+        ASSERT_EQ(form->ListView1->selectedItems(), row.chosen);
+        EXPECT_EQ(form->ListView1->selectedIndex(), row.current);
+        QStringList names;
+        for (int i : row.chosen)
+            names << QStringLiteral("lib5_%1.ico").arg(i - 1);
+
+        // Saved into a folder asked for, each as its icon file.
+        const QString target = QStringLiteral("%1/several%2").arg(out).arg(n++);
+        QDir().mkpath(target);
+        tp.files.folderAnswers.push_back(target);
+        tp.messages.shown.clear();
+        QTest::keySequence(QApplication::focusWidget(), Save.keys);
+        EXPECT_EQ(tp.files.browseStarts.back(), lastTarget) << "where the last save went";
+        lastTarget = target;
+        EXPECT_EQ(files(target), names);
+        for (int i : row.chosen)
+            EXPECT_EQ(fx::readBytes(QStringLiteral("%1/lib5_%2.ico").arg(target).arg(i - 1)), source.groupAsIco(i - 1)) << i;
+        ASSERT_EQ(tp.messages.shown.size(), 1u);
+        EXPECT_TRUE(tp.messages.shown[0].text.startsWith(QStringLiteral("%1 個のファイルを保存しました。").arg(row.chosen.size())));
+        EXPECT_TRUE(tp.files.saveRequests.empty()) << "no file dialog for one of them";
+
+        // Copied as files, the current one as its picture too.
+        QApplication::clipboard()->clear();
+        QTest::keySequence(QApplication::focusWidget(), Copy.keys);
+        const QMimeData* copied = QApplication::clipboard()->mimeData();
+        ASSERT_NE(copied, nullptr);
+        QStringList copiedNames;
+        for (const QUrl& url : copied->urls()) {
+            copiedNames << QFileInfo(url.toLocalFile()).fileName();
+            EXPECT_EQ(fx::readBytes(url.toLocalFile()), source.groupAsIco(copiedNames.back().section('_', 1).section('.', 0, 0).toInt()));
+        }
+        EXPECT_EQ(copiedNames, names);
+        EXPECT_EQ(copied->data("image/vnd.microsoft.icon"), source.groupAsIco(row.current - 1));
+        EXPECT_EQ(pixels(QApplication::clipboard()->image()), pixels(source.image(row.current - 1, {256, 256})));
+
+        // Dragged out from one of them, all of them.
+        QStringList dragged;
+        form->ListView1->runDrag = [&](QDrag& drag) {
+            for (const QUrl& url : drag.mimeData()->urls())
+                dragged << QFileInfo(url.toLocalFile()).fileName();
+            return Qt::CopyAction;
+        };
+        const QPoint at = itemAt(row.chosen.front());
+        QTest::mousePress(surface(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(surface(), at + QPoint(3, 0));
+        QTest::mouseMove(surface(), at + QPoint(40, 10));
+        QTest::mouseRelease(surface(), Qt::LeftButton, {}, at + QPoint(40, 10));
+        form->ListView1->runDrag = nullptr;
+        EXPECT_EQ(dragged, names);
+        EXPECT_EQ(form->ListView1->selectedItems(), row.chosen) << "the drag keeps the choice";
+    }
+
+    // A plain click chooses one again, and the commands act on it alone.
+    select(2);
+    EXPECT_EQ(form->ListView1->selectedItems(), std::vector<int>{2});
+    EXPECT_EQ(form->ClickedItem, 2);
+    tp.files.saveAnswers.push_back(SavedFile{out + "/one.ico", 0});
+    QTest::keySequence(QApplication::focusWidget(), Save.keys);
+    ASSERT_EQ(tp.files.saveRequests.size(), 1u);
+    EXPECT_EQ(tp.files.saveRequests.back().name, "lib5_1.ico");
+    EXPECT_EQ(fx::readBytes(out + "/one.ico"), source.groupAsIco(1));
 }
 
 TEST_F(ExportTest, CommandsWaitForSomethingToActOn)

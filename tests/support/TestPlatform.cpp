@@ -72,9 +72,10 @@ std::optional<QString> ScriptedFileDialogs::openFile(QWidget*, const QString& fi
     return answer;
 }
 
-QString ScriptedFileDialogs::browseFolder(QWidget*, const QString& title)
+QString ScriptedFileDialogs::browseFolder(QWidget*, const QString& title, const QString& folder)
 {
     titles.push_back(title);
+    browseStarts.push_back(folder);
     if (folderAnswers.empty())
         return {};
     QString answer = folderAnswers.front();

@@ -73,7 +73,8 @@ public:
 class ScriptedFileDialogs : public FileDialogs {
 public:
     std::optional<QString> openFile(QWidget* parent, const QString& filter) override;
-    QString browseFolder(QWidget* parent, const QString& title) override;
+    using FileDialogs::browseFolder;
+    QString browseFolder(QWidget* parent, const QString& title, const QString& folder) override;
     std::optional<SavedFile> saveFile(QWidget* parent, const SaveFileRequest& request) override;
     std::deque<std::optional<QString>> fileAnswers;   // empty queue: cancelled
     std::deque<std::optional<SavedFile>> saveAnswers;   // empty queue: cancelled
@@ -81,6 +82,7 @@ public:
     std::deque<QString> folderAnswers;
     std::vector<QString> filters;
     std::vector<QString> titles;
+    std::vector<QString> browseStarts;   // the folder each browseFolder started in
 };
 
 // Installs the doubles on construction and clears the platform on destruction.
