@@ -24,6 +24,7 @@ class QToolButton;
 namespace zor {
 
 class HelpWindow;
+class frmCreate;
 class frmSearch;
 
 // The running program's folder, captured first thing at start-up.
@@ -100,6 +101,11 @@ public:
     void ShowFoundIcon(const StoredPath& path, int index);
     QAction* MFSearch = nullptr;
     frmSearch* searchWindow() const;   // none until first opened, and after it is closed
+    // Making an icon file from pictures, in a window of its own, opened (or raised) with images.
+    void MFCreate_Click();
+    void OpenCreate(const std::vector<StoredPath>& images);
+    QAction* MFCreate = nullptr;
+    frmCreate* createWindow() const;   // none until first opened, and after it is closed
 
     // The toolbar's hover images: one of HotList(0..5); others use scheme 0.
     void setHotImageList(int scheme);
@@ -193,6 +199,7 @@ private:
     QString m_dialogFileName;   // what the open-file dialog holds between openings
     QPointer<HelpWindow> m_help;
     QPointer<frmSearch> m_search;
+    QPointer<frmCreate> m_create;
     int m_hotScheme = 0;
     StoredPath m_boxPath;      // what the path box's text shows
     StoredPath m_listedPath;   // what the list was last filled from

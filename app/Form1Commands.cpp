@@ -1,9 +1,10 @@
-// The main window's commands after the designed ones: getting icons out of the list, and
-// finding icons in a folder tree.
+// The main window's commands after the designed ones: getting icons out of the list,
+// finding icons in a folder tree, and making icon files.
 #include "app/Form1.h"
 
 #include "app/frmSearch.h"
 #include "dialogs/IconCommands.h"
+#include "dialogs/frmCreate.h"
 #include "platform/Platform.h"
 #include "platform/iconsource/Opener.h"
 
@@ -132,6 +133,28 @@ void Form1::OpenSearch(const StoredPath& folder, bool start)
 frmSearch* Form1::searchWindow() const
 {
     return m_search;
+}
+
+void Form1::MFCreate_Click()
+{
+    OpenCreate({});
+}
+
+void Form1::OpenCreate(const std::vector<StoredPath>& images)
+{
+    trap([&] {
+        if (!m_create)
+            m_create = new frmCreate(this);
+        m_create->show();
+        m_create->raise();
+        m_create->activateWindow();
+        m_create->AddFiles(images);
+    });
+}
+
+frmCreate* Form1::createWindow() const
+{
+    return m_create;
 }
 
 void Form1::ShowFoundIcon(const StoredPath& path, int index)

@@ -279,6 +279,11 @@ void Form1::buildSearchCommand()
     MFSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     MFILE->insertAction(bar1, MFSearch);
     connect(MFSearch, &QAction::triggered, this, [this] { MFSearch_Click(); });
+    MFCreate = new QAction(QStringLiteral("アイコンを作成(&N)..."), MFILE);
+    MFCreate->setObjectName(QStringLiteral("MFCreate"));
+    MFCreate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    MFILE->insertAction(bar1, MFCreate);
+    connect(MFCreate, &QAction::triggered, this, [this] { MFCreate_Click(); });
 }
 
 } // namespace zor

@@ -72,6 +72,12 @@ int main(int argc, char** argv)
     form.show();
     if (parser.isSet(QStringLiteral("search")))
         form.OpenSearch(zor::StoredPath(zor::argumentBytes(parser.value(QStringLiteral("search")))).cleaned(), true);
+    if (parser.isSet(QStringLiteral("create"))) {
+        std::vector<zor::StoredPath> images;
+        for (const QString& word : parser.positionalArguments())
+            images.push_back(zor::StoredPath(zor::argumentBytes(word)).cleaned());
+        form.OpenCreate(images);
+    }
     zor::scheduleScreenshot(form, parser);
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/frmIconInfo.h"
 #include "platform/Platform.h"
+#include "platform/iconsource/IclWriter.h"
 #include "platform/iconsource/WholeFile.h"
 #include "settings/ZorSettings.h"
 
@@ -165,6 +166,9 @@ public:
         pngRow->addStretch();
         form->addRow(QStringLiteral("形式:"), optIco);
         form->addRow(QString(), pngRow);
+        optIcl = new QRadioButton(QStringLiteral("アイコンライブラリ (.icl) 1 つにまとめる"), this);
+        optIcl->setObjectName(QStringLiteral("optIcl"));
+        form->addRow(QString(), optIcl);
 
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         ok = buttons->button(QDialogButtonBox::Ok);
@@ -190,9 +194,51 @@ public:
     QLineEdit* txtFolder;
     QRadioButton* optIco;
     QRadioButton* optPng;
+    QRadioButton* optIcl;
     QComboBox* cboSize;
     QPushButton* ok;
 };
+
+// Every icon as one group of an icon library, in the order listed; the file is named in a
+// save dialog that starts in folder.
+void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPath& folder)
+{
+    std::vector<iconsource::IclGroup> groups;
+    int unreadable = 0;
+    for (IconOfFile& icon : icons) {
+        QByteArray ico = GroupBytes(icon);
+        if (ico.isEmpty())
+            ++unreadable;
+        else
+            groups.push_back({std::move(ico), {}});
+    }
+    if (groups.empty()) {
+        platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+        return;
+    }
+    const IconOfFile& first = icons.front();
+    SaveFileRequest request;
+    request.title = QStringLiteral("すべてのアイコンを保存");
+    request.folder = folder.shown();
+    request.name = (first.inFolder ? first.path.folder().fileName() : QFileInfo(first.path.fileName()).completeBaseName())
+                   + QStringLiteral(".icl");
+    request.filter = QStringLiteral("アイコンライブラリ|*.icl");
+    const auto saved = platform().files->saveFile(parent, request);
+    if (!saved)
+        return;
+    QString why;
+    const QByteArray bytes = iconsource::writeIcl(groups, iconsource::moduleNameFor(QFileInfo(saved->path).fileName().toUtf8()), &why);
+    if (bytes.isEmpty()) {
+        cannotWrite(parent, saved->path, QStringLiteral("アイコンライブラリを作れません。"), QStringLiteral("\n\n") + why);
+        return;
+    }
+    if (!write(parent, saved->path, bytes))
+        return;
+    QString text = QStringLiteral("%1 個のアイコンをアイコンライブラリに保存しました。\n\n%2").arg(groups.size()).arg(saved->path);
+    if (unreadable > 0)
+        text += QStringLiteral("\n\n読み込めなかったアイコンが %1 個ありました。").arg(unreadable);
+    platform().messages->show(parent, message(text, MsgIcon::Information));
+}
 
 } // namespace
 
@@ -370,6 +416,10 @@ void SaveAll(QWidget* parent, std::vector<IconOfFile> icons)
             return;
         SaveAllRequest request;
         request.folder = StoredPath::fromEdited(dialog.txtFolder->text().trimmed(), proposed).cleaned();
+        if (dialog.optIcl->isChecked()) {
+            saveLibrary(parent, icons, request.folder);
+            return;
+        }
         request.format = dialog.optPng->isChecked() ? Format::Png : Format::Ico;
         request.pngSize = dialog.cboSize->currentData().toInt();
         if (exportInto(parent, std::move(icons), request) == 0)

@@ -350,6 +350,8 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addOption({QStringLiteral("search"),
                       QStringLiteral("Opens the search window on FOLDER and searches it for icons at once."),
                       QStringLiteral("FOLDER")});
+    parser.addOption({QStringLiteral("create"),
+                      QStringLiteral("Opens the window that makes an .ico file, with the paths as its images.")});
     const QStringList hidden[] = {{QStringLiteral("screenshot"), QStringLiteral("FILE")},
                                   {QStringLiteral("shot-view"), QStringLiteral("small|details")},
                                   {QStringLiteral("shot-dialog"), QStringLiteral("options|about|enlarged|info|search")},
@@ -393,6 +395,8 @@ QList<QByteArray> commandLinePaths(const QList<QByteArray>& argv)
     describeCommandLine(parser);
     parser.parse(commandLineWords(argv));
     QList<QByteArray> paths;
+    if (parser.isSet(QStringLiteral("create")))   // the paths are pictures, not sources to open
+        return paths;
     for (const QString& word : parser.positionalArguments())
         paths << argumentBytes(word);
     return paths;

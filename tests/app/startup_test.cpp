@@ -379,7 +379,7 @@ TEST_F(AppTest, MenusAndToolbarAreAsDesigned)
     // Commands added after the designed ones keep their own separator and take no designed key.
     file.insert(file.end(), {{"—", ""}, {"アイコンを保存(&A)...", "Ctrl+E"}, {"すべてのアイコンを保存(&L)...", "Ctrl+Shift+E"},
                              {"コピー(&C)", "Ctrl+C"}, {"アイコンの情報(&I)...", "Alt+Return"},
-                             {"アイコンを検索(&E)...", "Ctrl+Shift+F"}});
+                             {"アイコンを検索(&E)...", "Ctrl+Shift+F"}, {"アイコンを作成(&N)...", "Ctrl+N"}});
     file.insert(file.end(), {{"—", ""}, {"終了(&X)", "Ctrl+X"}});
     EXPECT_EQ(entries(form->MFILE), file);
     EXPECT_EQ(entries(form->MHyouji), (E{{"大きなｱｲｺﾝ", "Ctrl+L"}, {"小さなｱｲｺﾝ", "Ctrl+S"}, {"—", ""},
