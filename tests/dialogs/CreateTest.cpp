@@ -6,6 +6,7 @@
 #include "dialogs/frmCreate.h"
 #include "platform/iconsource/IconSource.h"
 
+#include <QDialog>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
