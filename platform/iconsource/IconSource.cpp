@@ -2,6 +2,8 @@
 
 #include "Formats.h"
 
+#include <QSet>
+
 #include <cstring>
 #include <optional>
 
@@ -126,10 +128,17 @@ EmptyReason IconFile::whyEmpty() const
         return d->resources.empty.kind != EmptyReason::None ? d->resources.empty
                                                               : EmptyReason{EmptyReason::NoIconGroups, {}};
     // Icons whose entries all lie outside the file, or point at no image, give no picture.
-    for (int i = 0; i < count(); ++i)
+    // Groups that share one record are looked at once, however many they are.
+    QSet<std::pair<const char*, qsizetype>> seen;
+    for (int i = 0; i < count(); ++i) {
+        const QByteArrayView record = d->resources.groups[size_t(i)];
+        if (seen.contains({record.data(), record.size()}))
+            continue;
+        seen.insert({record.data(), record.size()});
         for (const GroupEntry& e : entries(i))
             if (!e.data.isEmpty())
                 return {};
+    }
     return {EmptyReason::ImagesRefused, QStringLiteral("no group has an image inside the file")};
 }
 
