@@ -62,10 +62,12 @@ Commands:
   past it the command stops, a file's listing is not begun and no file is half-written.
 
   thumbnail -s SIZE FILE OUTPUT.png
-      Write the file's first icon as a SIZE x SIZE PNG picture (SIZE from 1 to 256),
+      Write the file's first icon as a SIZE x SIZE PNG picture (SIZE from 1 to 1024),
       made from the image that fits best: the one of that size, else the nearest
-      larger one scaled down smoothly. Transparency is kept; a picture that is not
-      square keeps its aspect, centred. For file managers' thumbnailers; needs no display.
+      larger one scaled down smoothly. Above 256 (file managers' larger zoom levels)
+      the picture is the largest image the icon holds up to SIZE, never enlarged.
+      Transparency is kept; a picture that is not square keeps its aspect, centred.
+      For file managers' thumbnailers; needs no display.
 
   search DIR [--recursive] [--all-files] [--min-size N] [--json]
       Print one line per icon of every icon file, icon library, program and library in
@@ -91,7 +93,7 @@ Options:
   -v, --version      Print the version and exit.
   --json             (list) Print JSON.
   --format FORMAT    (export) png or ico.
-  -s, --size SIZE    (thumbnail) The picture's side in pixels, 1 to 256.
+  -s, --size SIZE    (thumbnail) The picture's side in pixels, 1 to 1024.
 
 Exit status: 0 success; 1 a file could not be read or written, holds no icons to
 export or draw, its output would pass the limit, or the output could not be written;
@@ -370,6 +372,11 @@ int exportFiles(const QList<QByteArray>& files, const QByteArray& dirPath, bool 
     return result;
 }
 
+// Thumbnails are drawn at any size up to this; above the second, only as large as the
+// icon's largest image.
+constexpr int kMaxThumbnailSide = 1024;
+constexpr int kMaxThumbnailEnlarged = 256;
+
 int thumbnail(int size, const QByteArray& path, const QByteArray& output)
 {
     const auto file = openOrReport(path);
@@ -379,7 +386,18 @@ int thumbnail(int size, const QByteArray& path, const QByteArray& output)
         report(path + " holds no icons: " + file->whyEmpty().text().toUtf8());
         return kFileFailed;
     }
-    const QImage image = file->image(0, {size, size});
+    // Above 256 the largest image up to that size, at its own size: never blown up.
+    int side = size;
+    if (size > kMaxThumbnailEnlarged) {
+        int largest = 0;
+        for (const GroupEntry& e : file->entries(0)) {
+            const QSize own = entrySize(e);
+            if (!e.data.isEmpty() && own.width() <= kMaxDecodedSide && own.height() <= kMaxDecodedSide)
+                largest = qMax(largest, qMax(own.width(), own.height()));
+        }
+        side = qBound(1, largest, size);
+    }
+    const QImage image = file->image(0, {side, side});
     if (image.isNull()) {
         report(path + ": its first icon cannot be decoded");
         return kFileFailed;
@@ -462,8 +480,8 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("thumbnail")) {
         bool isNumber = false;
         const int side = parser.value(size).toInt(&isNumber);
-        if (!parser.isSet(size) || !isNumber || side < 1 || side > 256)
-            return usageError(QStringLiteral("thumbnail needs -s SIZE, 1 to 256"));
+        if (!parser.isSet(size) || !isNumber || side < 1 || side > kMaxThumbnailSide)
+            return usageError(QStringLiteral("thumbnail needs -s SIZE, 1 to %1").arg(kMaxThumbnailSide));
         if (args.size() != 2)
             return usageError(QStringLiteral("thumbnail takes FILE and OUTPUT.png"));
         return finish(thumbnail(side, args[0], args[1]));

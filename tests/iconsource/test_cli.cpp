@@ -143,17 +143,28 @@ TEST(ZorIcons, DrawsThumbnailsFromTheBestImage)
     const QString out = f.scratchPath("thumb.png");
     struct Case { QString file; int side; QImage expected; };
     const QImage big = icotoolImage(f.pngOnlyIco, 1);
+    // Above 256 the largest image up to the size asked, never enlarged: of a 1024 px white one,
+    // 512 and 1024.
+    const QString white = f.scratchPath("white1024.ico");
+    writeBytes(white, icoAround(pngFile(1024, 1024, 0, 1, QByteArray(128 * 1024, char(0xff))), 0));
+    QImage white512(512, 512, QImage::Format_ARGB32), white1024(1024, 1024, QImage::Format_ARGB32);
+    white512.fill(Qt::white);
+    white1024.fill(Qt::white);
     const Case cases[] = {
         {f.depthsIco, 48, icotoolImage(f.depthsIco, 6)},   // the 48 px image itself
         {f.pngOnlyIco, 100, big.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                                 .scaled(100, 100, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
         {f.icl, 32, icotoolImage(f.depthsIco, 5)},          // a library's first icon
+        {f.depthsIco, 512, icotoolImage(f.depthsIco, 7)},   // its 256 px PNG
+        {f.small16Ico, 1024, icotoolImage(f.small16Ico, 1)},
+        {white, 512, white512},
+        {white, 1024, white1024},
     };
     for (const Case& c : cases) {
         QFile::remove(out);
         const Outcome r = zorIcons({"thumbnail", "-s", QString::number(c.side), c.file, out});
         ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-        EXPECT_TRUE(sameImage(QImage(out), c.expected)) << qPrintable(c.file);
+        EXPECT_TRUE(sameImage(QImage(out), c.expected)) << qPrintable(c.file) << " at " << c.side;
     }
     const Outcome tall = zorIcons({"thumbnail", "--size=64", f.tallDll, out});
     ASSERT_EQ(tall.code, 0) << qPrintable(tall.err);
@@ -203,7 +214,7 @@ TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
           QStringList{"count", "--json", text}, QStringList{"export", text},
           QStringList{"export", text, out, "--format", "gif"}, QStringList{"export", text, out, "--format"},
           QStringList{"thumbnail", text, out}, QStringList{"thumbnail", "-s", "0", text, out},
-          QStringList{"thumbnail", "-s", "257", text, out}, QStringList{"thumbnail", "-s", "32", text}}) {
+          QStringList{"thumbnail", "-s", "1025", text, out}, QStringList{"thumbnail", "-s", "32", text}}) {
         const Outcome r = zorIcons(args);
         EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
         EXPECT_FALSE(r.err.isEmpty());
