@@ -55,7 +55,8 @@ Commands:
       With several files, each file's icons go into a subfolder of DIR named after
       the file (NAME, then NAME~2, NAME~3, ... when two files share a name).
       Prints how many icons were written: the number alone for one file,
-      "FILE<TAB>COUNT" lines for several.
+      "FILE<TAB>COUNT" lines for several. Each file is written whole or not at all;
+      the first that cannot be written stops the command, naming it and why.
 
   What list and export write for one FILE is at most 16 times its size (at least
   16 MiB; files count by the 4 KiB blocks they take). Real files come nowhere near;

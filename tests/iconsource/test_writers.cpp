@@ -581,3 +581,37 @@ TEST(ZorIconsWriters, TargetsThatCannotBeWrittenAreNamedAndLeaveNothing)
     EXPECT_EQ(full.code, 1);
     EXPECT_TRUE(full.err.contains("standard output: No space left on device")) << qPrintable(full.err);
 }
+
+// On a full disk (here a file-size limit, which fails a write as a full disk does) an export
+// stops at the first file it cannot write, naming it and why; what it wrote before is whole,
+// and nothing of that file, nor of any after it, is left.
+TEST(ZorIconsWriters, ExportStopsAtTheFirstFileThatCannotBeWritten)
+{
+    REQUIRE_FIXTURES();
+    // The library's icons as .ico: 11502, 5430, 11502, 24237 and 3295 bytes; as PNG, 4-32.png
+    // is the first of more than 1000 bytes.
+    struct Row {
+        QStringList format;
+        rlim_t sizeLimit;
+        QString failing, written;
+    };
+    const Row rows[] = {
+        {{"--format", "ico"}, 12000, "3.ico", "0.ico 1.ico 2.ico"},
+        {{}, 1000, "4-32.png", "0-16.png 0-32.png 1-16.png 1-32.png 2-16.png 2-32.png 3-16.png 3-32.png"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.failing.toStdString());
+        QTemporaryDir tmp;
+        const QString out = tmp.filePath("out");
+        const Outcome o = zorIcons(QStringList{"export"} + row.format + QStringList{fixtures().dll64, out},
+                                   {{}, row.sizeLimit, false, {}});
+        EXPECT_EQ(o.code, 1);
+        EXPECT_EQ(o.err.toStdString(), ("zor-icons: cannot write " + out + "/" + row.failing + ": File too large\n").toStdString());
+        EXPECT_EQ(files(out).join(' ').toStdString(), row.written.toStdString());
+        EXPECT_EQ(o.out.toInt(), row.written.count(".ico") + row.written.count("-32.png"));
+        const QString whole = tmp.filePath("whole");
+        ASSERT_EQ(zorIcons(QStringList{"export"} + row.format + QStringList{fixtures().dll64, whole}).code, 0);
+        for (const QString& name : files(out))
+            EXPECT_EQ(readBytes(out + "/" + name), readBytes(whole + "/" + name)) << qPrintable(name);
+    }
+}
