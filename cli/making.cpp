@@ -15,7 +15,6 @@
 #include <algorithm>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -162,9 +161,6 @@ bool saveWhole(const QByteArray& path, const QByteArray& bytes)
                                          : QStringLiteral("cannot be written: not a regular file"));
         return false;
     }
-    // Past a file-size limit a write fails, rather than the signal ending us with the
-    // temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
     if (const int error = zor::writeWhole(path, bytes); error != 0) {
         report(path, QStringLiteral("cannot be written: %1").arg(QString::fromLocal8Bit(std::strerror(error))));
         return false;
