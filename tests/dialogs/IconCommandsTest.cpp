@@ -368,23 +368,33 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         int answer;             // 0 すべて上書き, 1 スキップ, 2 キャンセル
         QStringList written;    // what the export writes
         Way way;
+        QString link;           // the first existing is a link to this file beside the folder
     };
     const QStringList icos = {"0.ico", "1.ico", "2.ico", "3.ico", "4.ico", "5.ico"};
     const std::vector<Row> rows = {
-        {library, false, {"2.ico", "4.ico"}, 0, icos, Way::Keys},
-        {library, false, {"2.ico", "4.ico"}, 1, {"0.ico", "1.ico", "3.ico", "5.ico"}, Way::Menu},
-        {library, false, {"2.ico", "4.ico"}, 2, {}, Way::Pop},
-        {s.folder, true, {"a-32.png"}, 1, {"b-32.png"}, Way::Keys},
-        {s.folder, true, {"a-32.png"}, 0, {"a-32.png", "b-32.png"}, Way::Pop},
-        {library, true, {}, -1, {"0-32.png", "1-32.png", "2-32.png", "3-32.png", "4-32.png", "5-32.png"}, Way::Menu},
+        {library, false, {"2.ico", "4.ico"}, 0, icos, Way::Keys, {}},
+        {library, false, {"2.ico", "4.ico"}, 1, {"0.ico", "1.ico", "3.ico", "5.ico"}, Way::Menu, {}},
+        {library, false, {"2.ico", "4.ico"}, 2, {}, Way::Pop, {}},
+        {s.folder, true, {"a-32.png"}, 1, {"b-32.png"}, Way::Keys, {}},
+        {s.folder, true, {"a-32.png"}, 0, {"a-32.png", "b-32.png"}, Way::Pop, {}},
+        {library, true, {}, -1, {"0-32.png", "1-32.png", "2-32.png", "3-32.png", "4-32.png", "5-32.png"}, Way::Menu, {}},
+        {library, false, {"3.ico"}, 0, icos, Way::Pop, "linked.txt"},
     };
     int n = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(n);
         const QString target = QStringLiteral("%1/all%2").arg(dir.path()).arg(n++);
         QDir().mkpath(target);
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         for (const QString& name : row.existing)
             fx::writeBytes(target + "/" + name, "old");
+        QString linked;
+        if (!row.link.isEmpty()) {
+            fx::writeBytes(dir.path() + "/" + row.link, "old");
+            linked = QFileInfo(dir.path() + "/" + row.link).canonicalFilePath();
+            QFile::remove(target + "/" + row.existing[0]);
+            ASSERT_TRUE(QFile::link(dir.path() + "/" + row.link, target + "/" + row.existing[0]));
+        }
         open(row.source);
         tp.messages.shown.clear();
         tp.messages.asked.clear();
@@ -406,6 +416,14 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         EXPECT_EQ(tp.messages.asked.size(), row.existing.isEmpty() ? 0u : 1u) << "one question, whatever the number";
         if (!tp.messages.asked.empty()) {
             EXPECT_EQ(tp.messages.asked[0].buttons, (QStringList{"すべて上書き", "スキップ", "キャンセル"}));
+            QString text = QStringLiteral("「%1/%2」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(target, row.existing[0]);
+            if (!linked.isEmpty())
+                text += QStringLiteral("\n\nこのファイルは「%1」へのリンクです。").arg(linked);
+            EXPECT_EQ(tp.messages.asked[0].message.text, text) << "a link is named with what it leads to";
+        }
+        if (!linked.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(target + "/" + row.existing[0]).isSymLink()) << "the link stays";
+            EXPECT_EQ(fx::readBytes(linked), openFile(library).groupAsIco(3)) << "my own link in my own folder is written through";
         }
         for (const QString& name : row.written) {
             if (!row.png) {

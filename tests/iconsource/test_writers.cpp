@@ -6,6 +6,7 @@
 #include "platform/iconsource/IclWriter.h"
 #include "platform/iconsource/IcoWriter.h"
 #include "platform/iconsource/IconSource.h"
+#include "platform/iconsource/WholeFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -613,5 +614,58 @@ TEST(ZorIconsWriters, ExportStopsAtTheFirstFileThatCannotBeWritten)
         ASSERT_EQ(zorIcons(QStringList{"export"} + row.format + QStringList{fixtures().dll64, whole}).code, 0);
         for (const QString& name : files(out))
             EXPECT_EQ(readBytes(out + "/" + name), readBytes(whole + "/" + name)) << qPrintable(name);
+    }
+}
+
+// The one writer of whole files follows a link only when the user made it and it lies in a
+// folder no one else may put links in: never one planted by another user, nor any in a shared
+// folder such as /tmp, where the kernel's protected links would be the only guard of an open.
+TEST(WholeFile, WritesThroughOnlyTheUsersOwnLinksInFoldersOfTheirOwn)
+{
+    QTemporaryDir tmp;
+    constexpr uid_t kOther = 12345;   // someone else; only root can give them a link
+    struct Row {
+        const char* what;
+        mode_t folderMode;
+        bool others;      // the link is another user's
+        bool viaShared;   // the link leads to a second link, in a sticky folder
+        int error;
+    };
+    const Row rows[] = {
+        {"my link in my folder", 0755, false, false, 0},
+        {"my link in a sticky folder", 01777, false, false, EPERM},
+        {"my link in a folder anyone may write", 0777, false, false, EPERM},
+        {"another user's link", 0755, true, false, EPERM},
+        {"another user's link in a sticky folder", 01777, true, false, EPERM},
+        {"my link to a link of mine in a sticky folder", 0755, false, true, EPERM},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.others && geteuid() != 0)
+            continue;
+        const QByteArray base = QFile::encodeName(tmp.path()) + "/" + QByteArray::number(n++);
+        const QByteArray folder = base + "-folder", important = base + "-important.txt", link = folder + "/0.ico";
+        ASSERT_TRUE(writeBytes(QFile::decodeName(important), "keep"));
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+        QByteArray leadsTo = important;
+        if (row.viaShared) {
+            const QByteArray shared = base + "-shared";
+            ASSERT_EQ(::mkdir(shared.constData(), 0700), 0);
+            ASSERT_EQ(::symlink(important.constData(), (shared + "/hop").constData()), 0);
+            ASSERT_EQ(::chmod(shared.constData(), 01777), 0);
+            leadsTo = shared + "/hop";
+        }
+        ASSERT_EQ(::symlink(leadsTo.constData(), link.constData()), 0);
+        if (row.others) {
+            ASSERT_EQ(::lchown(link.constData(), kOther, kOther), 0);
+        }
+        ASSERT_EQ(::chmod(folder.constData(), row.folderMode), 0);
+
+        EXPECT_EQ(zor::writeWhole(link, "icon"), row.error);
+        EXPECT_EQ(readBytes(QFile::decodeName(important)), row.error ? "keep" : "icon");
+        struct stat st {};
+        EXPECT_TRUE(::lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode)) << "the link stays a link";
+        EXPECT_EQ(files(QFile::decodeName(folder)), QStringList{"0.ico"}) << "nothing left behind";
     }
 }
