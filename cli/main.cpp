@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <functional>
+#include <tuple>
 
 #include <cerrno>
 #include <csignal>
@@ -292,12 +293,26 @@ Exported exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asI
             encoded.pop_back();
         return encoded.front().second;
     };
+    // Groups that name the same images, as shared records do, make the same file: built once.
+    using Image = std::tuple<int, int, int, int, int, const char*, qsizetype>;
+    std::vector<Image> lastImages;
+    QByteArray lastIco;
+    auto icoOf = [&](int k) {
+        std::vector<Image> images;
+        for (const GroupEntry& e : source.entries(k))
+            images.emplace_back(e.width, e.height, e.colorCount, e.planes, e.bitCount, e.data.data(), e.data.size());
+        if (images.empty() || images != lastImages) {
+            lastImages = std::move(images);
+            lastIco = source.groupAsIco(k);
+        }
+        return lastIco;
+    };
     bool madeFolder = false;
     for (int k = 0; k < n; ++k) {
         QList<std::pair<QByteArray, QByteArray>> files;
         const QByteArray number = QByteArray::number(k);
         if (asIco) {
-            const QByteArray ico = source.groupAsIco(k);
+            const QByteArray ico = icoOf(k);
             if (ico.isEmpty()) {
                 report(path + ": icon " + number + ": its images cannot be read");
                 continue;
