@@ -51,9 +51,9 @@ bool LoadIconsOfFile(const StoredPath& path, ImageList& large, ImageList& small,
 {
     try {
         const auto file = iconsource::openIconFile(path);
-        // The count is a 16-bit number; a larger file cannot be listed.
-        const int n = file ? file->count() : 0;
-        if (n < 1 || n > std::numeric_limits<qint16>::max())
+        // The count is a 16-bit number: a file with more groups lists as many as it can hold.
+        const int n = file ? std::min(file->count(), int(std::numeric_limits<qint16>::max())) : 0;
+        if (n < 1)
             return false;
         large.reserve(n);
         small.reserve(n);
