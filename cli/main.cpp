@@ -388,11 +388,6 @@ int exportFiles(const QList<QByteArray>& files, const QByteArray& dirPath, bool 
     return result;
 }
 
-// Thumbnails are drawn at any size up to this; above the second, only as large as the
-// icon's largest image.
-constexpr int kMaxThumbnailSide = 1024;
-constexpr int kMaxThumbnailEnlarged = 256;
-
 int thumbnail(int size, const QByteArray& path, const QByteArray& output)
 {
     const auto file = openOrReport(path);
@@ -402,18 +397,7 @@ int thumbnail(int size, const QByteArray& path, const QByteArray& output)
         report(path + " holds no icons: " + file->whyEmpty().text().toUtf8());
         return kFileFailed;
     }
-    // Above 256 the largest image up to that size, at its own size: never blown up.
-    int side = size;
-    if (size > kMaxThumbnailEnlarged) {
-        int largest = 0;
-        for (const GroupEntry& e : file->entries(0)) {
-            const QSize own = entrySize(e);
-            if (!e.data.isEmpty() && own.width() <= kMaxDecodedSide && own.height() <= kMaxDecodedSide)
-                largest = qMax(largest, qMax(own.width(), own.height()));
-        }
-        side = qBound(1, largest, size);
-    }
-    const QImage image = file->image(0, {side, side});
+    const QImage image = thumbnailImage(*file, size);
     if (image.isNull()) {
         report(path + ": its first icon cannot be decoded");
         return kFileFailed;

@@ -204,6 +204,23 @@ QImage IconFile::image(int index, QSize size) const
     return i < 0 ? QImage() : picture(list[size_t(i)], size);
 }
 
+QImage thumbnailImage(const IconFile& file, int size)
+{
+    if (file.count() == 0 || size < 1 || size > kMaxThumbnailSide)
+        return {};
+    int side = size;
+    if (size > kMaxThumbnailEnlarged) {
+        int largest = 0;
+        for (const GroupEntry& e : file.entries(0)) {
+            const QSize own = entrySize(e);
+            if (!e.data.isEmpty() && own.width() <= kMaxDecodedSide && own.height() <= kMaxDecodedSide)
+                largest = qMax(largest, qMax(own.width(), own.height()));
+        }
+        side = qBound(1, largest, size);
+    }
+    return file.image(0, {side, side});
+}
+
 QByteArray IconFile::groupAsIco(int index) const
 {
     return icoFromEntries(entries(index));
