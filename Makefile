@@ -5,7 +5,7 @@ ARGS ?=
 SCREENSHOT ?= zor-screenshot.png
 
 # System packages the build and the tests need; mk/*.mk add their own.
-PKGS := cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev googletest \
+PKGS := cmake ninja-build g++ qt6-base-dev libgl-dev zlib1g-dev libgtest-dev googletest \
         libbenchmark-dev xvfb xauth fonts-noto-cjk
 EXTRA_TESTS :=
 

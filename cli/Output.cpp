@@ -4,7 +4,9 @@
 
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +43,18 @@ void report(const QByteArray& message)
 void report(const QString& message)
 {
     report(message.toLocal8Bit());
+}
+
+qint64 outputLimit(qint64 inputBytes)
+{
+    return std::max(kMinOutputBytes, std::min(inputBytes, std::numeric_limits<qint64>::max() / kOutputPerInputByte)
+                                         * kOutputPerInputByte);
+}
+
+QByteArray outputLimitText(qint64 limit)
+{
+    return "the output limit of " + QByteArray::number(limit) + " bytes (" + QByteArray::number(kOutputPerInputByte)
+        + " times the file's size, at least " + QByteArray::number(kMinOutputBytes >> 20) + " MiB)";
 }
 
 QByteArray reason(int error)

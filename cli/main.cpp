@@ -10,12 +10,16 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
+#include <deque>
+#include <functional>
+#include <tuple>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -52,13 +56,20 @@ Commands:
       With several files, each file's icons go into a subfolder of DIR named after
       the file (NAME, then NAME~2, NAME~3, ... when two files share a name).
       Prints how many icons were written: the number alone for one file,
-      "FILE<TAB>COUNT" lines for several.
+      "FILE<TAB>COUNT" lines for several. Each file is written whole or not at all;
+      the first that cannot be written stops the command, naming it and why.
+
+  What list and export write for one FILE is at most 16 times its size (at least
+  16 MiB; files count by the 4 KiB blocks they take). Real files come nowhere near;
+  past it the command stops, a file's listing is not begun and no file is half-written.
 
   thumbnail -s SIZE FILE OUTPUT.png
-      Write the file's first icon as a SIZE x SIZE PNG picture (SIZE from 1 to 256),
+      Write the file's first icon as a SIZE x SIZE PNG picture (SIZE from 1 to 1024),
       made from the image that fits best: the one of that size, else the nearest
-      larger one scaled down smoothly. Transparency is kept; a picture that is not
-      square keeps its aspect, centred. For file managers' thumbnailers; needs no display.
+      larger one scaled down smoothly. Above 256 (file managers' larger zoom levels)
+      the picture is the largest image the icon holds up to SIZE, never enlarged.
+      Transparency is kept; a picture that is not square keeps its aspect, centred.
+      For file managers' thumbnailers; needs no display.
 
   search DIR [--recursive] [--all-files] [--min-size N] [--json]
       Print one line per icon of every icon file, icon library, program and library in
@@ -84,11 +95,11 @@ Options:
   -v, --version      Print the version and exit.
   --json             (list) Print JSON.
   --format FORMAT    (export) png or ico.
-  -s, --size SIZE    (thumbnail) The picture's side in pixels, 1 to 256.
+  -s, --size SIZE    (thumbnail) The picture's side in pixels, 1 to 1024.
 
 Exit status: 0 success; 1 a file could not be read or written, holds no icons to
-export or draw, or the output could not be written; 2 wrong usage. Errors go to
-standard error.
+export or draw, its output would pass the limit, or the output could not be written;
+2 wrong usage. Errors go to standard error.
 )";
 
 // Arguments as bytes: each byte read as a Latin-1 character, so that the parser sees the
@@ -113,8 +124,8 @@ int usageError(const QString& message)
     return kUsageError;
 }
 
-// The file as an icon source, or nothing with the reason reported.
-std::optional<IconFile> openOrReport(const QByteArray& path)
+// The file as an icon source, or nothing with the reason reported; its size into bytes.
+std::optional<IconFile> openOrReport(const QByteArray& path, qint64* bytes = nullptr)
 {
     struct stat st {};
     if (::stat(path.constData(), &st) != 0) {
@@ -125,6 +136,8 @@ std::optional<IconFile> openOrReport(const QByteArray& path)
         report(path + ": is a folder");
         return std::nullopt;
     }
+    if (bytes)
+        *bytes = st.st_size;
     Outcome outcome = Outcome::Read;
     errno = 0;
     auto file = openIconFile(path, &outcome);
@@ -149,17 +162,58 @@ int count(const QList<QByteArray>& files)
     return result;
 }
 
-QString formatOf(const GroupEntry& entry)
+const char* formatOf(const GroupEntry& entry)
 {
     if (entry.data.isEmpty())
-        return QStringLiteral("missing");
-    return isPngEntry(entry) ? QStringLiteral("PNG") : QStringLiteral("BMP");
+        return "missing";
+    return isPngEntry(entry) ? "PNG" : "BMP";
 }
 
-// One JSON value a line, so that nothing of a large file is held while it is printed.
 QByteArray json(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// The listing of one file, an icon at a time, into out; false as soon as out takes no more.
+// JSON as QJsonDocument writes it (keys in order), one object a file that is never held whole.
+bool listFile(const QByteArray& path, const IconFile& file, bool asJson, const std::function<bool(QByteArrayView)>& out)
+{
+    const int n = file.count();
+    if (asJson) {
+        QJsonObject head;
+        addName(head, "file", "file_bytes", path);
+        QByteArray open = json(head);
+        open.chop(1);   // the object goes on with its icons
+        if (!out(open + ",\"icons\":["))
+            return false;
+    } else if (!out(path + ": " + QByteArray::number(n) + (n == 1 ? " icon\n" : " icons\n"))) {
+        return false;
+    }
+    for (int k = 0; k < n; ++k) {
+        const auto entries = file.entries(k);
+        const int count = int(entries.size());
+        QByteArray text = asJson ? QByteArray(k > 0 ? ",{\"images\":[" : "{\"images\":[")
+                                 : "  icon " + QByteArray::number(k) + ": " + QByteArray::number(count)
+                                       + (count == 1 ? " image\n" : " images\n");
+        for (int i = 0; i < count; ++i) {
+            const GroupEntry& e = entries[size_t(i)];
+            const QSize size = entrySize(e);
+            char line[160];
+            if (asJson)
+                std::snprintf(line, sizeof line, "%s{\"bytes\":%lld,\"depth\":%d,\"format\":\"%s\",\"height\":%d,\"width\":%d}",
+                              i > 0 ? "," : "", qlonglong(e.data.size()), entryDepth(e), formatOf(e), size.height(),
+                              size.width());
+            else
+                std::snprintf(line, sizeof line, "    %4d x %-4d %2d-bit %-4s %lld bytes\n", size.width(), size.height(),
+                              entryDepth(e), formatOf(e), qlonglong(e.data.size()));
+            text += line;
+        }
+        if (asJson)
+            text += "],\"index\":" + QByteArray::number(k) + '}';
+        if (!out(text))
+            return false;
+    }
+    return !asJson || out("]}");
 }
 
 int list(const QList<QByteArray>& files, bool asJson)
@@ -169,7 +223,8 @@ int list(const QList<QByteArray>& files, bool asJson)
     if (asJson && !put("["))
         return result;
     for (const QByteArray& path : files) {
-        const auto opened = openOrReport(path);
+        qint64 bytes = 0;
+        const auto opened = openOrReport(path, &bytes);
         if (!opened) {
             result = kFileFailed;
             continue;
@@ -177,42 +232,18 @@ int list(const QList<QByteArray>& files, bool asJson)
         const IconFile& file = *opened;
         if (const EmptyReason why = file.whyEmpty(); why.kind != EmptyReason::None)
             report(path + ": " + why.text().toUtf8());
-        bool written = true;
-        if (asJson) {
-            QJsonObject head;
-            addName(head, "file", "file_bytes", path);
-            QByteArray open = json(head);
-            open.chop(1);   // the object goes on with its icons
-            written = put(first ? "\n" : ",\n") && put(open) && put(",\"icons\":[");
-            first = false;
-        } else {
-            written = putLine(path + ": " + QByteArray::number(file.count()) + (file.count() == 1 ? " icon" : " icons"));
+        // Measured before any of it is printed: a listing past the limit is not begun.
+        const qint64 limit = outputLimit(bytes);
+        qint64 length = 0;
+        if (!listFile(path, file, asJson, [&](QByteArrayView text) { return (length += text.size()) <= limit; })) {
+            report(path + ": not listed: the listing would pass " + outputLimitText(limit));
+            result = kFileFailed;
+            break;
         }
-        for (int k = 0; k < file.count() && written; ++k) {
-            const auto entries = file.entries(k);
-            QJsonArray images;
-            if (!asJson)
-                written = put(QStringLiteral("  icon %1: %2 %3\n").arg(k).arg(entries.size())
-                                  .arg(entries.size() == 1 ? "image" : "images").toUtf8());
-            for (const GroupEntry& e : entries) {
-                const QSize size = entrySize(e);
-                if (asJson) {
-                    images.append(QJsonObject{{"width", size.width()}, {"height", size.height()},
-                                              {"depth", entryDepth(e)}, {"format", formatOf(e)},
-                                              {"bytes", e.data.size()}});
-                } else if (written) {
-                    char line[128];
-                    std::snprintf(line, sizeof line, "    %4d x %-4d %2d-bit %-4s %lld bytes\n", size.width(),
-                                  size.height(), entryDepth(e), qPrintable(formatOf(e)), qlonglong(e.data.size()));
-                    written = put(line);
-                }
-            }
-            if (asJson)
-                written = put(k > 0 ? "," : "") && put(json(QJsonObject{{"index", k}, {"images", images}}));
-        }
-        if (asJson && written)
-            written = put("]}");
-        if (!written)
+        if (asJson && !put(first ? "\n" : ",\n"))
+            return result;
+        first = false;
+        if (!listFile(path, file, asJson, [](QByteArrayView text) { return put(text); }))
             return result;
     }
     if (asJson)
@@ -230,26 +261,58 @@ QByteArray pngBytes(const QImage& image)
     return bytes;
 }
 
-// Writes the icons of one file into dirPath (made for the first icon there is to write);
-// false when the file cannot be read, holds no icons or a file could not be written.
-bool exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asIco, int& written)
+enum class Exported { Done, Failed, Stopped };
+
+// Writes the icons of one file into dirPath (made for the first icon there is to write),
+// each file whole, counted in written. Failed when the file cannot be read or holds no icons;
+// Stopped when a file could not be written or the next icon would pass the output limit: the
+// command goes no further.
+Exported exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asIco, int& written)
 {
     written = 0;
-    const auto opened = openOrReport(path);
+    qint64 inputBytes = 0;
+    const auto opened = openOrReport(path, &inputBytes);
     if (!opened)
-        return false;
+        return Exported::Failed;
     const IconFile& source = *opened;
     const int n = source.count();
     if (n == 0) {
         report(path + " holds no icons: " + source.whyEmpty().text().toUtf8());
-        return false;
+        return Exported::Failed;
     }
+    const qint64 limit = outputLimit(inputBytes);
+    qint64 total = 0;
+    // Groups that share images get the same pictures: each is encoded once.
+    std::deque<std::pair<qint64, QByteArray>> encoded;
+    auto png = [&](const QImage& image) {
+        for (const auto& [key, bytes] : encoded)
+            if (key == image.cacheKey())
+                return bytes;
+        encoded.emplace_front(image.cacheKey(), pngBytes(image));
+        if (encoded.size() > 16)
+            encoded.pop_back();
+        return encoded.front().second;
+    };
+    // Groups that name the same images, as shared records do, make the same file: built once.
+    using Image = std::tuple<int, int, int, int, int, const char*, qsizetype>;
+    std::vector<Image> lastImages;
+    QByteArray lastIco;
+    auto icoOf = [&](int k) {
+        std::vector<Image> images;
+        for (const GroupEntry& e : source.entries(k))
+            images.emplace_back(e.width, e.height, e.colorCount, e.planes, e.bitCount, e.data.data(), e.data.size());
+        if (images.empty() || images != lastImages) {
+            lastImages = std::move(images);
+            lastIco = source.groupAsIco(k);
+        }
+        return lastIco;
+    };
     bool madeFolder = false;
     for (int k = 0; k < n; ++k) {
         QList<std::pair<QByteArray, QByteArray>> files;
         const QByteArray number = QByteArray::number(k);
         if (asIco) {
-            const QByteArray ico = source.groupAsIco(k);
+            const QByteArray ico = icoOf(k);
             if (ico.isEmpty()) {
                 report(path + ": icon " + number + ": its images cannot be read");
                 continue;
@@ -262,14 +325,23 @@ bool exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asIco, 
                 continue;
             }
             if (!pair.large.isNull())
-                files.append({number + "-32.png", pngBytes(pair.large)});
+                files.append({number + "-32.png", png(pair.large)});
             if (!pair.small.isNull())
-                files.append({number + "-16.png", pngBytes(pair.small)});
+                files.append({number + "-16.png", png(pair.small)});
         }
+        qint64 bytes = 0;
+        for (const auto& file : files)
+            bytes += (file.second.size() + kOutputBlock - 1) / kOutputBlock * kOutputBlock;
+        if (total + bytes > limit) {
+            report(path + ": stopped at icon " + number + ", which would pass " + outputLimitText(limit) + "; "
+                   + QByteArray::number(written) + (written == 1 ? " icon" : " icons") + " written");
+            return Exported::Stopped;
+        }
+        total += bytes;
         if (!madeFolder) {
             if (const int error = zor::makeFolders(dirPath); error != 0) {
                 report("cannot create " + dirPath + ": " + reason(error));
-                return false;
+                return Exported::Stopped;
             }
             madeFolder = true;
         }
@@ -278,14 +350,16 @@ bool exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asIco, 
             const int error = bytes.isEmpty() ? EIO : zor::writeWhole(target, bytes);
             if (error != 0) {
                 report("cannot write " + target + ": " + reason(error));
-                return false;
+                return Exported::Stopped;
             }
         }
         ++written;
     }
-    if (written == 0)
+    if (written == 0) {
         report(path + ": no icon could be exported");
-    return written > 0;
+        return Exported::Failed;
+    }
+    return Exported::Done;
 }
 
 int exportFiles(const QList<QByteArray>& files, const QByteArray& dirPath, bool asIco)
@@ -303,9 +377,12 @@ int exportFiles(const QList<QByteArray>& files, const QByteArray& dirPath, bool 
             target = dirPath + '/' + folder;
         }
         int written = 0;
-        if (!exportIcons(path, target, asIco, written))
+        const Exported done = exportIcons(path, target, asIco, written);
+        if (done != Exported::Done)
             result = kFileFailed;
         if (written > 0 && !putLine(files.size() == 1 ? QByteArray::number(written) : path + '\t' + QByteArray::number(written)))
+            break;
+        if (done == Exported::Stopped)
             break;
     }
     return result;
@@ -320,7 +397,7 @@ int thumbnail(int size, const QByteArray& path, const QByteArray& output)
         report(path + " holds no icons: " + file->whyEmpty().text().toUtf8());
         return kFileFailed;
     }
-    const QImage image = file->image(0, {size, size});
+    const QImage image = thumbnailImage(*file, size);
     if (image.isNull()) {
         report(path + ": its first icon cannot be decoded");
         return kFileFailed;
@@ -338,6 +415,9 @@ int thumbnail(int size, const QByteArray& path, const QByteArray& output)
 
 int main(int argc, char* argv[])
 {
+    // Past a file-size limit a write fails, rather than the signal ending us with a
+    // temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     // search has options of its own, so it reads its words itself.
     if (argc > 1 && QByteArrayView(argv[1]) == "search")
         return finish(searchCommand(argc - 2, argv + 2));
@@ -400,8 +480,8 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("thumbnail")) {
         bool isNumber = false;
         const int side = parser.value(size).toInt(&isNumber);
-        if (!parser.isSet(size) || !isNumber || side < 1 || side > 256)
-            return usageError(QStringLiteral("thumbnail needs -s SIZE, 1 to 256"));
+        if (!parser.isSet(size) || !isNumber || side < 1 || side > kMaxThumbnailSide)
+            return usageError(QStringLiteral("thumbnail needs -s SIZE, 1 to %1").arg(kMaxThumbnailSide));
         if (args.size() != 2)
             return usageError(QStringLiteral("thumbnail takes FILE and OUTPUT.png"));
         return finish(thumbnail(side, args[0], args[1]));

@@ -6,17 +6,15 @@
 #include "platform/iconsource/IclWriter.h"
 #include "platform/iconsource/IcoWriter.h"
 #include "platform/iconsource/IconSearch.h"
+#include "platform/iconsource/WholeFile.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -156,11 +154,6 @@ std::optional<QByteArray> readWhole(const QByteArray& path, QString& why)
 // Writes bytes to path whole (a temporary file renamed over it), or leaves nothing.
 bool saveWhole(const QByteArray& path, const QByteArray& bytes)
 {
-    const QString name = QFile::decodeName(path);
-    if (QFile::encodeName(name) != path) {
-        report(path, QStringLiteral("cannot be written: the name is not valid in this locale"));
-        return false;
-    }
     // Only a regular file is replaced: a device, pipe or socket under that name stays what it is.
     struct stat st {};
     if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
@@ -168,25 +161,8 @@ bool saveWhole(const QByteArray& path, const QByteArray& bytes)
                                          : QStringLiteral("cannot be written: not a regular file"));
         return false;
     }
-    // Past a file-size limit a write fails, rather than the signal ending us with the
-    // temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        report(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-        return false;
-    }
-    // A short write is followed by one that fails, which tells why (a full disk, say).
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    if (written != bytes.size() || !file.commit()) {
-        report(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-        file.cancelWriting();
+    if (const int error = zor::writeWhole(path, bytes); error != 0) {
+        report(path, QStringLiteral("cannot be written: %1").arg(QString::fromLocal8Bit(std::strerror(error))));
         return false;
     }
     return true;

@@ -336,11 +336,13 @@ int exportInto(QWidget* parent, std::vector<IconOfFile> icons, SaveAllRequest re
     const int total = int(icons.size());
     std::unique_ptr<QProgressDialog> progress;
     bool cancelled = false;
-    request.onExisting = [&](const QString& file) {
+    request.onExisting = [&](const QString& file, const QString& linkTarget) {
         progress.reset();
+        QString text = QStringLiteral("「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file);
+        if (!linkTarget.isEmpty())
+            text += QStringLiteral("\n\nこのファイルは「%1」へのリンクです。").arg(linkTarget);
         const int answer = platform().messages->ask(
-            parent,
-            message(QStringLiteral("「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file), MsgIcon::Question),
+            parent, message(text, MsgIcon::Question),
             {QStringLiteral("すべて上書き"), QStringLiteral("スキップ"), QStringLiteral("キャンセル")}, 1);
         return answer == 0 ? Existing::OverwriteAll : answer == 1 ? Existing::SkipAll : Existing::Cancel;
     };

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,6 +50,19 @@ bool exists(const StoredPath& path)
 {
     struct stat st {};
     return ::lstat(path.bytes().constData(), &st) == 0;
+}
+
+// Where a link leads, shown; empty when path is no link.
+QString linkTarget(const StoredPath& path)
+{
+    struct stat st {};
+    if (::lstat(path.bytes().constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return {};
+    char to[PATH_MAX];
+    if (::realpath(path.bytes().constData(), to))
+        return StoredPath(QByteArray(to)).shown();
+    const ssize_t n = ::readlink(path.bytes().constData(), to, sizeof to);   // it leads nowhere
+    return n > 0 ? StoredPath(QByteArray(to, n)).shown() : QString();
 }
 
 QString baseName(const StoredPath& path)
@@ -217,7 +232,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
     // One question, before anything is written, whatever the number of existing files.
     std::optional<Existing> answer;
     auto ask = [&](const StoredPath& target) {
-        answer = request.onExisting ? request.onExisting(target.shown()) : Existing::SkipAll;
+        answer = request.onExisting ? request.onExisting(target.shown(), linkTarget(target)) : Existing::SkipAll;
     };
     for (const StoredPath& target : targets) {
         if (exists(target)) {

@@ -66,14 +66,15 @@ QString Reason(int error);
 
 // Every icon into one folder: SaveName + ".ico", or SaveName + "-SIZE.png". Names that
 // two icons share get "~2", "~3", ... The first existing target is reported to onExisting
-// before anything is written, and its answer holds for every existing target.
+// before anything is written, with where it leads when it is a link, and its answer holds
+// for every existing target.
 enum class Format { Ico, Png };
 enum class Existing { OverwriteAll, SkipAll, Cancel };
 struct SaveAllRequest {
     StoredPath folder;
     Format format = Format::Ico;
     int pngSize = 32;   // 0: each group's largest image, named after its own size
-    std::function<Existing(const QString& file)> onExisting;   // unset: skip
+    std::function<Existing(const QString& file, const QString& linkTarget)> onExisting;   // unset: skip
     std::function<bool(int done, int total)> onProgress;       // false: stop
 };
 struct SaveAllResult {

@@ -21,6 +21,9 @@ constexpr quint16 RT_GROUP_ICON = 14;
 // Real groups hold a few dozen images; a hostile one repeated in every group must not make
 // a load quadratic.
 constexpr int kMaxGroupEntries = 256;
+// A PE resource directory numbers at most this many groups; an NE resource table, which has
+// no such bound of its own, is held to as many.
+constexpr size_t kMaxGroups = 0x20000;
 
 // The icon groups and images a file offers.
 struct Resources {

@@ -2,6 +2,8 @@
 
 #include "Formats.h"
 
+#include <QSet>
+
 #include <cstring>
 #include <optional>
 
@@ -126,10 +128,17 @@ EmptyReason IconFile::whyEmpty() const
         return d->resources.empty.kind != EmptyReason::None ? d->resources.empty
                                                               : EmptyReason{EmptyReason::NoIconGroups, {}};
     // Icons whose entries all lie outside the file, or point at no image, give no picture.
-    for (int i = 0; i < count(); ++i)
+    // Groups that share one record are looked at once, however many they are.
+    QSet<std::pair<const char*, qsizetype>> seen;
+    for (int i = 0; i < count(); ++i) {
+        const QByteArrayView record = d->resources.groups[size_t(i)];
+        if (seen.contains({record.data(), record.size()}))
+            continue;
+        seen.insert({record.data(), record.size()});
         for (const GroupEntry& e : entries(i))
             if (!e.data.isEmpty())
                 return {};
+    }
     return {EmptyReason::ImagesRefused, QStringLiteral("no group has an image inside the file")};
 }
 
@@ -193,6 +202,23 @@ QImage IconFile::image(int index, QSize size) const
     const auto list = entries(index);
     const int i = chooseEntry(list, size);
     return i < 0 ? QImage() : picture(list[size_t(i)], size);
+}
+
+QImage thumbnailImage(const IconFile& file, int size)
+{
+    if (file.count() == 0 || size < 1 || size > kMaxThumbnailSide)
+        return {};
+    int side = size;
+    if (size > kMaxThumbnailEnlarged) {
+        int largest = 0;
+        for (const GroupEntry& e : file.entries(0)) {
+            const QSize own = entrySize(e);
+            if (!e.data.isEmpty() && own.width() <= kMaxDecodedSide && own.height() <= kMaxDecodedSide)
+                largest = qMax(largest, qMax(own.width(), own.height()));
+        }
+        side = qBound(1, largest, size);
+    }
+    return file.image(0, {side, side});
 }
 
 QByteArray IconFile::groupAsIco(int index) const

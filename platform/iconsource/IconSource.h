@@ -103,6 +103,13 @@ constexpr int kMaxDecodedSide = 1024;
 // decodes at most this many of them and gives null pictures for the rest.
 constexpr int kMaxOversizeDecodes = 64;
 
+// The file's first icon as a picture for a file manager: size x size up to
+// kMaxThumbnailEnlarged; above, the largest image the icon holds up to size, at its own
+// size, never enlarged. Null when it has none that decodes. Sizes go up to kMaxThumbnailSide.
+constexpr int kMaxThumbnailSide = 1024;
+constexpr int kMaxThumbnailEnlarged = 256;
+QImage thumbnailImage(const IconFile& file, int size);
+
 // Decodes one stored image (a DIB with its AND mask, or PNG) at its own size, as ARGB32;
 // null when it fails.
 QImage decodeEntry(const GroupEntry& entry);

@@ -86,7 +86,7 @@ void readNeResources(const ByteReader& file, qint64 header, Resources& out)
                                 *resources.u16(at + 6), *resources.u16(at + 8), *resources.u16(at + 10)};
             const QByteArrayView data = file.slice(qint64(name.rnOffset) << shift, qint64(name.rnLength) << shift);
             const quint16 id = name.rnID & ~kIntegerId;
-            if (type.rtTypeID == (kIntegerId | RT_GROUP_ICON))
+            if (type.rtTypeID == (kIntegerId | RT_GROUP_ICON) && out.groups.size() < kMaxGroups)
                 out.addGroup(data, {nameOf(file, table, name.rnID), -1});
             else if (type.rtTypeID == (kIntegerId | RT_ICON) && (name.rnID & kIntegerId) && !out.icons.contains(id))
                 out.icons.insert(id, data);

@@ -272,6 +272,17 @@ bool withIconSource(const QByteArray& path, const std::function<void(const IconF
     return bool(file);
 }
 
+qint64 directoryBytes(QByteArrayView head, qint64 size)
+{
+    // The first bytes often tell all: an icon file's directory, or that the file is no icon
+    // source at all. The reader knows icon files by their header and programs by "MZ"; any
+    // other file holds no icons, however large.
+    if (size <= head.size() || (head.startsWith("MZ") && icoDirectoryEnd(head) == 0))
+        return size;
+    const qint64 directoryEnd = icoDirectoryEnd(head);
+    return directoryEnd > 0 ? std::max<qint64>(head.size(), std::min(size, directoryEnd)) : 0;
+}
+
 Outcome readIconSourceAt(int folder, const char* name, Need need, const std::function<void(const IconFile&)>& use)
 {
     Outcome outcome = Outcome::Read;
@@ -285,16 +296,12 @@ Outcome readIconSourceAt(int folder, const char* name, Need need, const std::fun
     } closer{fd};
     QByteArray bytes;
     if (need == Need::Directories) {
-        // For the sizes alone the first bytes often tell all: an icon file's directory, or
-        // that the file is no icon source at all. The reader knows icon files by their header
-        // and programs by "MZ"; any other file holds no icons, however large.
         if (!readInto(fd, bytes, 0, std::min(size, kHeadBytes)))
             return Outcome::Unreadable;
-        const qint64 directoryEnd = icoDirectoryEnd(bytes);
-        if (size > bytes.size() && (directoryEnd > 0 || !bytes.startsWith("MZ"))) {
-            if (directoryEnd > bytes.size() && !readInto(fd, bytes, bytes.size(), std::min(size, directoryEnd)))
+        if (const qint64 wanted = directoryBytes(bytes, size); wanted < size) {
+            if (wanted > bytes.size() && !readInto(fd, bytes, bytes.size(), wanted))
                 return Outcome::Unreadable;
-            use(IconFile::fromData(directoryEnd > 0 ? bytes : QByteArray()));
+            use(IconFile::fromData(wanted > 0 ? bytes : QByteArray()));
             return Outcome::Read;
         }
         if (size > kReadWholeBytes) {

@@ -30,6 +30,11 @@ enum class Outcome { Read, NotAFile, Unreadable };
 // everything, pictures included.
 enum class Need { Directories, Pictures };
 
+// For the sizes alone: how many bytes of a file of size bytes are read, given its first
+// min(size, kHeadBytes) bytes. 0 when they show it holds no icons; size when its
+// directories may lie anywhere in it.
+qint64 directoryBytes(QByteArrayView head, qint64 size);
+
 // The file as an icon source, or nothing when it is not a regular file or cannot be read.
 // The IconFile may be kept and used on any thread: the guard lasts as long as it does.
 std::optional<IconFile> openIconFile(const QByteArray& path, Outcome* outcome = nullptr);

@@ -2,21 +2,52 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zor {
 
+namespace {
+
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// Whether the link at path may be written through: one the user made, in a folder no one
+// else may put links in. The kernel's protected links would let more through (a link in a
+// sticky folder its owner made, say); a save dialog's target needs no more.
+bool mayFollow(const QByteArray& path, const struct stat& link)
+{
+    struct stat folder {};
+    return link.st_uid == ::geteuid() && ::stat(folderOf(path).constData(), &folder) == 0
+        && !(folder.st_mode & (S_ISVTX | S_IWOTH));
+}
+
+} // namespace
+
 int writeWhole(const QByteArray& path, QByteArrayView bytes)
 {
-    // A link is followed: the file it names is the one replaced, as a save dialog means.
+    // A link is followed, link after link: the file it names is the one replaced, as a save
+    // dialog means. Not one planted by someone else, nor in a shared folder such as /tmp.
     QByteArray target = path;
-    char resolved[PATH_MAX];
-    struct stat link {};
-    if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode) && ::realpath(path.constData(), resolved))
-        target = resolved;
+    for (int hops = 0;; ++hops) {
+        struct stat link {};
+        if (::lstat(target.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+            break;
+        if (hops >= 40)
+            return ELOOP;
+        if (!mayFollow(target, link))
+            return EPERM;
+        char to[PATH_MAX];
+        const ssize_t n = ::readlink(target.constData(), to, sizeof to);
+        if (n < 0 || n >= ssize_t(sizeof to))
+            return n < 0 ? errno : ENAMETOOLONG;
+        const QByteArray next(to, n);
+        target = next.startsWith('/') ? next : folderOf(target) + '/' + next;
+    }
     // Beside the target, so the rename never crosses file systems; hidden meanwhile.
     const qsizetype slash = target.lastIndexOf('/');
     QByteArray temp = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";

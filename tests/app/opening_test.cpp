@@ -108,6 +108,28 @@ TEST_F(OpeningTest, SingleFilesListEveryIconInFileOrder)
     EXPECT_EQ(form->Text1->currentText(), icl);
 }
 
+// The list numbers its icons in 16 bits: a program with more groups lists the first 32767.
+TEST_F(OpeningTest, FilesWithMoreGroupsThanTheListHoldsListTheFirst)
+{
+    const QByteArray two = fx::readBytes(fx::makeIco(dir.path(), "two.ico", {{32, 32, false, 7}, {32, 32, false, 8}}));
+    fx::HandMadeResources many;
+    many.icons = fx::icoImageData(two);
+    many.records = {fx::iconGroup(two, {1}), fx::iconGroup(two, {2})};
+    many.groups.assign(33000, 0);
+    many.groups[32766] = 1;   // the last one listed
+    const QString path = dir.path() + "/many.dll";
+    fx::writeBytes(path, fx::handMadePe(many));
+    open(path);
+    EXPECT_TRUE(tp.messages.shown.empty());
+    ASSERT_EQ(form->ListView1->itemCount(), 32767);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("QEL Tormelia Viewer - [アイコン数：32767]"));
+    auto argb = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    const iconsource::IconFile file = openFile(path);
+    EXPECT_EQ(argb(form->ImageList1.image(32767).toImage()), argb(file.image(32766, {32, 32})));
+    EXPECT_NE(argb(form->ImageList1.image(32766).toImage()), argb(file.image(32766, {32, 32})));
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+}
+
 // ctest runs this a second time at a device pixel ratio of 2 (QT_SCALE_FACTOR=2).
 TEST_F(OpeningTest, ScreensWithMorePixelsShowTheGroupsLargerEntries)
 {

@@ -376,6 +376,7 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         QStringList written;    // what the export writes
         Way way;
         int size = 32;          // 0: 最大
+        QString link;           // the first existing is a link to this file beside the folder
     };
     const QStringList icos = {"lib6_0.ico", "lib6_1.ico", "lib6_2.ico", "lib6_3.ico", "lib6_4.ico", "lib6_5.ico"};
     const std::vector<Row> rows = {
@@ -388,14 +389,23 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         // Each group's largest, named after its own size.
         {library, true, {"lib6_1-256.png"}, 0, {"lib6_0-256.png", "lib6_1-256.png", "lib6_2-256.png", "lib6_3-256.png", "lib6_4-256.png", "lib6_5-256.png"}, Way::Keys, 0},
         {s.folder, true, {}, -1, {"a-32.png", "b-256.png"}, Way::Pop, 0},
+        {library, false, {"lib6_3.ico"}, 0, icos, Way::Pop, 32, "linked.txt"},
     };
     int n = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(n);
         const QString target = QStringLiteral("%1/all%2").arg(dir.path()).arg(n++);
         QDir().mkpath(target);
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         for (const QString& name : row.existing)
             fx::writeBytes(target + "/" + name, "old");
+        QString linked;
+        if (!row.link.isEmpty()) {
+            fx::writeBytes(dir.path() + "/" + row.link, "old");
+            linked = QFileInfo(dir.path() + "/" + row.link).canonicalFilePath();
+            QFile::remove(target + "/" + row.existing[0]);
+            ASSERT_TRUE(QFile::link(dir.path() + "/" + row.link, target + "/" + row.existing[0]));
+        }
         open(row.source);
         lastSavedInto(out);
         tp.messages.shown.clear();
@@ -422,6 +432,14 @@ TEST_F(ExportTest, SaveAllAsksOnceAboutExistingFilesAndFollowsTheAnswer)
         EXPECT_EQ(tp.messages.asked.size(), row.existing.isEmpty() ? 0u : 1u) << "one question, whatever the number";
         if (!tp.messages.asked.empty()) {
             EXPECT_EQ(tp.messages.asked[0].buttons, (QStringList{"すべて上書き", "スキップ", "キャンセル"}));
+            QString text = QStringLiteral("「%1/%2」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(target, row.existing[0]);
+            if (!linked.isEmpty())
+                text += QStringLiteral("\n\nこのファイルは「%1」へのリンクです。").arg(linked);
+            EXPECT_EQ(tp.messages.asked[0].message.text, text) << "a link is named with what it leads to";
+        }
+        if (!linked.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(target + "/" + row.existing[0]).isSymLink()) << "the link stays";
+            EXPECT_EQ(fx::readBytes(linked), openFile(library).groupAsIco(3)) << "my own link in my own folder is written through";
         }
         for (const QString& name : row.written) {
             if (!row.png) {

@@ -106,21 +106,6 @@ QByteArray icoAround(const QByteArray& image, int side)
     return ico + image;
 }
 
-QByteArray pngChunk(const char* type, const QByteArray& payload)
-{
-    const QByteArray body = QByteArray(type, 4) + payload;
-    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
-    for (char c : body) {
-        crc ^= quint8(c);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    QByteArray length(4, '\0'), tail(4, '\0');
-    qToBigEndian(quint32(payload.size()), length.data());
-    qToBigEndian(crc ^ 0xffffffffu, tail.data());
-    return length + body + tail;
-}
-
 QByteArray pngFile(int width, int height, int colorType, int bitDepth, const QByteArray& rows,
                    const QByteArray& palette, const QByteArray& transparency)
 {

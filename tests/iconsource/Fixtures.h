@@ -68,7 +68,6 @@ std::vector<Listed> icotoolList(const QString& ico);
 // Bytes put together by hand, for what no tool writes.
 // A one-image ICO around image, its directory claiming the given side.
 QByteArray icoAround(const QByteArray& image, int side = 32);
-QByteArray pngChunk(const char* type, const QByteArray& payload);
 // A PNG of an IHDR colour type and bit depth from its packed rows (without filter bytes).
 QByteArray pngFile(int width, int height, int colorType, int bitDepth, const QByteArray& rows,
                    const QByteArray& palette = {}, const QByteArray& transparency = {});

@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QtEndian>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -257,6 +258,210 @@ QByteArray neLibrary(const std::vector<QByteArray>& icoFiles)
     const qsizetype unit = qsizetype(1) << shift;
     out.append(QByteArray((unit - out.size() % unit) % unit, '\0'));
     return out;
+}
+
+std::vector<QByteArray> icoImageData(const QByteArray& ico)
+{
+    std::vector<QByteArray> out;
+    for (const IcoImageData& im : icoImages(ico))
+        out.push_back(im.data);
+    return out;
+}
+
+QByteArray iconGroup(const QByteArray& ico, const std::vector<int>& ids)
+{
+    const auto images = icoImages(ico);
+    QByteArray group;
+    append16(group, 0);
+    append16(group, 1);
+    append16(group, quint16(ids.size()));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        group.append(images[i % images.size()].header.left(12));
+        append16(group, quint16(ids[i]));
+    }
+    return group;
+}
+
+QByteArray handMadePe(const HandMadeResources& r)
+{
+    // The resource section: the root with two types, their directories, a language
+    // directory and a data entry for each icon and record, then the data. A directory numbers
+    // at most 0xffff named and 0xffff numbered entries: groups past those are named, all alike.
+    const qsizetype icons = qsizetype(r.icons.size()), records = qsizetype(r.records.size());
+    const qsizetype groups = qsizetype(r.groups.size());
+    const qsizetype named = qMax<qsizetype>(0, groups - 0xffff);
+    if (icons > 0xffff || named > 0xffff)
+        throw ToolError("too many resources for a PE image");
+    const qsizetype iconDir = 16 + 2 * 8, groupDir = iconDir + 16 + 8 * icons;
+    const qsizetype name = groupDir + 16 + 8 * groups;
+    const qsizetype languages = name + 8;   // the name, counted UTF-16
+    const qsizetype entries = languages + 24 * (icons + records);
+    constexpr quint32 rva = 0x1000;
+    QByteArray rsrc(entries + 16 * (icons + records), '\0');
+    put16(rsrc, 14, 2);
+    put32(rsrc, 16, 3);
+    put32(rsrc, 20, 0x80000000u | quint32(iconDir));
+    put32(rsrc, 24, 14);
+    put32(rsrc, 28, 0x80000000u | quint32(groupDir));
+    put16(rsrc, name, 3);
+    rsrc.replace(name + 2, 6, QByteArray("I\0C\0O\0", 6));
+    // Resource i (icons first, then records): its language directory, data entry and data.
+    auto place = [&](qsizetype i, const QByteArray& data) {
+        const qsizetype language = languages + 24 * i, entry = entries + 16 * i;
+        put16(rsrc, language + 14, 1);
+        put32(rsrc, language + 16, 0x409);
+        put32(rsrc, language + 20, quint32(entry));
+        rsrc.append(QByteArray((4 - rsrc.size() % 4) % 4, '\0'));
+        put32(rsrc, entry, rva + quint32(rsrc.size()));
+        put32(rsrc, entry + 4, quint32(data.size()));
+        rsrc.append(data);
+    };
+    put16(rsrc, iconDir + 14, quint16(icons));
+    for (qsizetype i = 0; i < icons; ++i) {
+        put32(rsrc, iconDir + 16 + 8 * i, quint32(i + 1));
+        put32(rsrc, iconDir + 16 + 8 * i + 4, 0x80000000u | quint32(languages + 24 * i));
+        place(i, r.icons[size_t(i)]);
+    }
+    for (qsizetype i = 0; i < records; ++i)
+        place(icons + i, r.records[size_t(i)]);
+    put16(rsrc, groupDir + 12, quint16(named));
+    put16(rsrc, groupDir + 14, quint16(groups - named));
+    for (qsizetype g = 0; g < groups; ++g) {
+        const qsizetype at = groupDir + 16 + 8 * g;
+        put32(rsrc, at, g < named ? 0x80000000u | quint32(name) : quint32(g - named + 1));
+        put32(rsrc, at + 4, 0x80000000u | quint32(languages + 24 * (icons + r.groups[size_t(g)])));
+    }
+    const qsizetype rawSize = (rsrc.size() + 0x1ff) / 0x200 * 0x200;
+    const qsizetype virtualSize = (rsrc.size() + 0xfff) / 0x1000 * 0x1000;
+    rsrc.append(QByteArray(rawSize - rsrc.size(), '\0'));
+
+    QByteArray pe(0x200, '\0');
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    put32(pe, 0x3c, 0x40);
+    pe.replace(0x40, 4, QByteArray("PE\0\0", 4));
+    put16(pe, 0x44, 0x14c);    // i386
+    put16(pe, 0x46, 1);        // one section
+    put16(pe, 0x54, 0xe0);     // the optional header's size
+    put16(pe, 0x56, 0x2102);   // a 32-bit DLL
+    const qsizetype optional = 0x58;
+    put16(pe, optional, 0x10b);
+    put32(pe, optional + 28, 0x10000000u);   // image base
+    put32(pe, optional + 32, 0x1000);        // section and file alignment
+    put32(pe, optional + 36, 0x200);
+    put16(pe, optional + 48, 4);             // subsystem version 4.0
+    put32(pe, optional + 56, quint32(rva + virtualSize));
+    put32(pe, optional + 60, 0x200);
+    put16(pe, optional + 68, 2);             // GUI
+    put32(pe, optional + 92, 16);
+    put32(pe, optional + 96 + 2 * 8, rva);   // the resource directory
+    put32(pe, optional + 96 + 2 * 8 + 4, quint32(rsrc.size()));
+    const qsizetype section = optional + 0xe0;
+    pe.replace(section, 5, QByteArray(".rsrc"));
+    put32(pe, section + 8, quint32(virtualSize));
+    put32(pe, section + 12, rva);
+    put32(pe, section + 16, quint32(rawSize));
+    put32(pe, section + 20, 0x200);
+    put32(pe, section + 36, 0x40000040u);    // initialised data, readable
+    return pe + rsrc;
+}
+
+QByteArray handMadeNe(const HandMadeResources& r)
+{
+    const qsizetype neAt = 0x40, resident = 0x40;   // relative to the NE header
+    const QByteArray names("\x05" "ICONS\0\0\0", 9);
+    const qsizetype table = resident + names.size();
+    // TYPEINFO records of at most 0xffff resources each.
+    auto records = [](size_t n) { return qsizetype(n + 0xfffe) / 0xffff; };
+    const qsizetype tableSize = 2 + 8 * (records(r.icons.size()) + records(r.groups.size()))
+        + 12 * qsizetype(r.icons.size() + r.groups.size()) + 2;
+    const qsizetype dataAt = neAt + table + tableSize;
+    quint16 shift = 4;
+    for (;; ++shift) {
+        const qint64 unit = qint64(1) << shift;
+        qint64 end = dataAt;
+        for (const auto* list : {&r.icons, &r.records})
+            for (const QByteArray& data : *list)
+                end = (end + unit - 1) / unit * unit + data.size();
+        if ((end >> shift) < 0xffff)
+            break;
+    }
+    QByteArray out(dataAt, '\0');
+    out[0] = 'M';
+    out[1] = 'Z';
+    put32(out, 0x3c, quint32(neAt));
+    out[neAt] = 'N';
+    out[neAt + 1] = 'E';
+    put16(out, neAt + 0x0c, 0x8000);   // a library
+    put16(out, neAt + 0x24, quint16(table));
+    put16(out, neAt + 0x26, quint16(resident));
+    out[neAt + 0x36] = 2;   // Windows
+    out.replace(neAt + resident, names.size(), names);
+
+    struct Placed { quint16 offset, length; };
+    const qsizetype unit = qsizetype(1) << shift;
+    auto place = [&](const QByteArray& data) {
+        out.append(QByteArray((unit - out.size() % unit) % unit, '\0'));
+        const Placed p{quint16(out.size() >> shift), quint16((data.size() + unit - 1) >> shift)};
+        out.append(data);
+        return p;
+    };
+    std::vector<Placed> icons, groups;
+    for (const QByteArray& data : r.icons)
+        icons.push_back(place(data));
+    for (const QByteArray& data : r.records)
+        groups.push_back(place(data));
+    out.append(QByteArray((unit - out.size() % unit) % unit, '\0'));
+
+    qsizetype p = neAt + table;
+    put16(out, p, shift);
+    p += 2;
+    auto type = [&](quint16 id, size_t count, const std::function<Placed(size_t)>& of) {
+        for (size_t first = 0; first < count; first += 0xffff) {
+            const size_t n = std::min<size_t>(0xffff, count - first);
+            put16(out, p, id);
+            put16(out, p + 2, quint16(n));
+            p += 8;
+            for (size_t i = first; i < first + n; ++i, p += 12) {
+                const Placed placed = of(i);
+                put16(out, p, placed.offset);
+                put16(out, p + 2, placed.length);
+                put16(out, p + 4, 0x1c30);
+                put16(out, p + 6, quint16(0x8000 | ((i + 1) & 0x7fff)));
+            }
+        }
+    };
+    type(0x8003, r.icons.size(), [&](size_t i) { return icons[i]; });
+    type(0x800e, r.groups.size(), [&](size_t i) { return groups[size_t(r.groups[i])]; });
+    return out;
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& payload)
+{
+    const QByteArray body = QByteArray(type, 4) + payload;
+    quint32 crc = 0xffffffffu;   // the CRC-32 PNG uses
+    for (char c : body) {
+        crc ^= quint8(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    QByteArray length(4, '\0'), tail(4, '\0');
+    qToBigEndian(quint32(payload.size()), length.data());
+    qToBigEndian(crc ^ 0xffffffffu, tail.data());
+    return length + body + tail;
+}
+
+QByteArray pngWithChunks(const QByteArray& png, const QByteArray& chunks)
+{
+    constexpr qsizetype ihdrEnd = 8 + 4 + 4 + 13 + 4;
+    return png.left(ihdrEnd) + chunks + png.mid(ihdrEnd);
+}
+
+QByteArray zTxtChunk(qsizetype inflated)
+{
+    // The keyword, its end, compression method 0, then a zlib stream (qCompress puts a
+    // 4-byte length of its own before it).
+    return pngChunk("zTXt", QByteArray("Comment\0\0", 9) + qCompress(QByteArray(inflated, ' '), 9).mid(4));
 }
 
 QStringList wrestoolGroups(const QString& path)

@@ -54,6 +54,30 @@ QString makePe(const QString& dir, const QString& name, const QString& rcText, b
 // Its resource table must stay under 64 KB: about 5,400 images in all.
 QByteArray neLibrary(const std::vector<QByteArray>& icoFiles);
 
+// Icon sources put together by hand, for what no tool writes: RT_ICON images numbered from
+// 1, and groups each naming one of a few group records, so that many groups may share one.
+struct HandMadeResources {
+    std::vector<QByteArray> icons;       // image i has the id i + 1
+    std::vector<QByteArray> records;     // GRPICONDIR records, as iconGroup makes them
+    std::vector<int> groups;             // each group's record, by index into records
+};
+// A PE32 library of them, each resource under one language. Up to 0x20000 groups.
+QByteArray handMadePe(const HandMadeResources& resources);
+// A 16-bit NE library of them; its resource table may be larger than an NE header can address
+// (its resident-name table is then placed before it, so the table runs to the end of the file).
+QByteArray handMadeNe(const HandMadeResources& resources);
+// The images of an ICO file, in its order.
+std::vector<QByteArray> icoImageData(const QByteArray& ico);
+// A GRPICONDIR of ids.size() entries: entry i names RT_ICON ids[i] and has the directory
+// fields of the ico's image i % (its count).
+QByteArray iconGroup(const QByteArray& ico, const std::vector<int>& ids);
+// A PNG chunk of that type with its CRC.
+QByteArray pngChunk(const char* type, const QByteArray& payload);
+// The PNG with the chunks put right after its IHDR.
+QByteArray pngWithChunks(const QByteArray& png, const QByteArray& chunks);
+// A zTXt chunk whose text inflates to that many spaces.
+QByteArray zTxtChunk(qsizetype inflated);
+
 // Groups named by `wrestool -l --type=group_icon`, each once whatever its languages.
 QStringList wrestoolGroups(const QString& path);
 

@@ -1,7 +1,9 @@
 #include "ReadEverything.h"
 
 #include "IconSource.h"
+#include "Opener.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -60,6 +62,24 @@ QString readEverything(const QByteArray& bytes)
                 return QStringLiteral("icon %1 as .ico does not read back").arg(k);
         }
     }
+    // The thumbnailer: exactly the size asked up to 256, above it never larger than asked.
+    for (int side : {kMaxThumbnailEnlarged, kMaxThumbnailSide}) {
+        const QImage thumbnail = thumbnailImage(file, side);
+        if (!thumbnail.isNull() && (thumbnail.width() != thumbnail.height() || thumbnail.width() > side
+                                    || (side <= kMaxThumbnailEnlarged && thumbnail.width() != side)))
+            return QStringLiteral("the %1 px thumbnail is %2 x %3").arg(side).arg(thumbnail.width()).arg(thumbnail.height());
+    }
+    // The search, which reads only the head of an icon file: as many bytes as it would.
+    const qint64 headBytes = directoryBytes(QByteArrayView(bytes).first(std::min<qint64>(bytes.size(), kHeadBytes)), bytes.size());
+    if (headBytes < 0 || headBytes > bytes.size())
+        return QStringLiteral("the search reads %1 of %2 bytes").arg(headBytes).arg(bytes.size());
+    const IconFile head = IconFile::fromData(bytes.first(headBytes));
+    if (head.count() != n)
+        return QStringLiteral("%1 icons from the head, %2 from the whole file").arg(head.count()).arg(n);
+    for (int k = 0; k < head.count(); ++k)
+        for (const GroupEntry& e : head.entries(k))
+            if (e.width < 1 || e.width > 256 || e.height < 1 || e.height > 256)
+                return QStringLiteral("the head's group %1 has an entry of %2 x %3").arg(k).arg(e.width).arg(e.height);
     return {};
 }
 

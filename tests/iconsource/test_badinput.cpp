@@ -4,6 +4,7 @@
 #include "IconSource.h"
 #include "ReadEverything.h"
 
+#include <QColorSpace>
 #include <QtEndian>
 
 #include <random>
@@ -191,4 +192,55 @@ TEST(BadInput, NeResourceTablesThatLie)
     put16(pastEnd, ne + 0x24, 0xfff0);
     put16(pastEnd, ne + 0x26, 0xfff8);
     EXPECT_EQ(IconFile::fromData(pastEnd).count(), 0);
+}
+
+// The PNG decoder is handed only the chunks that make the picture: text and colour profiles,
+// which inflate without a bound of their own, and whatever follows IEND never reach it, and
+// pixel data that inflates past what the picture's size holds is refused before it is inflated.
+TEST(BadInput, PngChunksBeyondThePictureAreNeverInflated)
+{
+    QByteArray rows, filtered;
+    for (int y = 0; y < 16; ++y) {
+        const QByteArray row = QByteArray::fromHex("c01e1eff").repeated(16);
+        rows += row;
+        filtered += '\0' + row;
+    }
+    const QByteArray plain = pngFile(16, 16, 6, 8, rows);
+    const QByteArray inflating = qCompress(QByteArray(8 << 20, ' '), 9).mid(4);
+    const QByteArray text = pngChunk("tEXt", QByteArray("Title\0icon", 10)) + zTxtChunk(8 << 20)
+        + pngChunk("iTXt", QByteArray("Comment\0\1\0\0\0", 12) + inflating)
+        + pngChunk("iCCP", QByteArray("icc\0\0", 5) + inflating) + pngChunk("zzZz", inflating);
+    QByteArray longChunk(8, '\0');
+    qToBigEndian(quint32(0xfffffff0u), longChunk.data());
+    longChunk.replace(4, 4, "zTXt");
+    const QByteArray withoutEnd = plain.left(plain.size() - 12);
+    const struct {
+        const char* what;
+        QByteArray png;
+        bool decodes;
+    } rowsOf[] = {
+        {"plain", plain, true},
+        {"text, a profile and a chunk of no known kind", pngWithChunks(plain, text), true},
+        {"text after IEND", plain + zTxtChunk(8 << 20), true},
+        {"a chunk longer than the file", withoutEnd + longChunk + "Comment", false},
+        {"pixel data that inflates past the picture",
+         plain.left(33) + pngChunk("IDAT", qCompress(filtered + QByteArray(64 << 20, '\0'), 9).mid(4))
+             + pngChunk("IEND", {}),
+         false},
+    };
+    for (const auto& row : rowsOf) {
+        SCOPED_TRACE(row.what);
+        const IconFile file = IconFile::fromData(icoAround(row.png, 16));
+        const auto entries = file.entries(0);
+        ASSERT_EQ(entries.size(), 1u);
+        const QImage image = decodeEntry(entries[0]);
+        ASSERT_EQ(image.isNull(), !row.decodes);
+        if (!row.decodes)
+            continue;
+        EXPECT_EQ(image.size(), QSize(16, 16));
+        EXPECT_EQ(image.pixel(7, 7), qRgb(0xc0, 0x1e, 0x1e));
+        EXPECT_TRUE(image.textKeys().isEmpty()) << qPrintable(image.textKeys().join(' '));
+        EXPECT_FALSE(image.colorSpace().isValid());
+        EXPECT_NO_FATAL_FAILURE(readAll(icoAround(row.png, 16)));
+    }
 }

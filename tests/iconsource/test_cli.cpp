@@ -2,6 +2,8 @@
 
 #include "Fixtures.h"
 
+#include "platform/iconsource/IconSource.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,7 @@
 #include <cstdio>
 
 using namespace zor::iconfixtures;
+using zor::iconsource::IconFile;
 
 namespace {
 
@@ -140,17 +143,28 @@ TEST(ZorIcons, DrawsThumbnailsFromTheBestImage)
     const QString out = f.scratchPath("thumb.png");
     struct Case { QString file; int side; QImage expected; };
     const QImage big = icotoolImage(f.pngOnlyIco, 1);
+    // Above 256 the largest image up to the size asked, never enlarged: of a 1024 px white one,
+    // 512 and 1024.
+    const QString white = f.scratchPath("white1024.ico");
+    writeBytes(white, icoAround(pngFile(1024, 1024, 0, 1, QByteArray(128 * 1024, char(0xff))), 0));
+    QImage white512(512, 512, QImage::Format_ARGB32), white1024(1024, 1024, QImage::Format_ARGB32);
+    white512.fill(Qt::white);
+    white1024.fill(Qt::white);
     const Case cases[] = {
         {f.depthsIco, 48, icotoolImage(f.depthsIco, 6)},   // the 48 px image itself
         {f.pngOnlyIco, 100, big.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                                 .scaled(100, 100, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
         {f.icl, 32, icotoolImage(f.depthsIco, 5)},          // a library's first icon
+        {f.depthsIco, 512, icotoolImage(f.depthsIco, 7)},   // its 256 px PNG
+        {f.small16Ico, 1024, icotoolImage(f.small16Ico, 1)},
+        {white, 512, white512},
+        {white, 1024, white1024},
     };
     for (const Case& c : cases) {
         QFile::remove(out);
         const Outcome r = zorIcons({"thumbnail", "-s", QString::number(c.side), c.file, out});
         ASSERT_EQ(r.code, 0) << qPrintable(r.err);
-        EXPECT_TRUE(sameImage(QImage(out), c.expected)) << qPrintable(c.file);
+        EXPECT_TRUE(sameImage(QImage(out), c.expected)) << qPrintable(c.file) << " at " << c.side;
     }
     const Outcome tall = zorIcons({"thumbnail", "--size=64", f.tallDll, out});
     ASSERT_EQ(tall.code, 0) << qPrintable(tall.err);
@@ -200,7 +214,7 @@ TEST(ZorIcons, RefusesWhatHoldsNoIconsAndBadUsage)
           QStringList{"count", "--json", text}, QStringList{"export", text},
           QStringList{"export", text, out, "--format", "gif"}, QStringList{"export", text, out, "--format"},
           QStringList{"thumbnail", text, out}, QStringList{"thumbnail", "-s", "0", text, out},
-          QStringList{"thumbnail", "-s", "257", text, out}, QStringList{"thumbnail", "-s", "32", text}}) {
+          QStringList{"thumbnail", "-s", "1025", text, out}, QStringList{"thumbnail", "-s", "32", text}}) {
         const Outcome r = zorIcons(args);
         EXPECT_EQ(r.code, 2) << qPrintable(args.join(' '));
         EXPECT_FALSE(r.err.isEmpty());
@@ -285,11 +299,17 @@ TEST(ZorIcons, ListSaysWhyAFileGivesNoIcons)
     QByteArray pastEnd = readBytes(fixtures().plainA);
     for (int entry : {0, 1})
         qToLittleEndian<quint32>(quint32(pastEnd.size() + 10), pastEnd.data() + 6 + entry * 16 + 12);
+    // A thousand groups sharing one record of images that are not there.
+    HandMadeResources missing;
+    missing.icons = icoImageData(readBytes(fixtures().plainA));
+    missing.records = {iconGroup(readBytes(fixtures().plainA), std::vector<int>(256, 99))};
+    missing.groups.assign(1000, 0);
     const struct {
         const char* name;
         QByteArray bytes;
         const char* why;
     } rows[] = {
+        {"missing.dll", handMadePe(missing), "every image refused"},
         {"words.txt", "no icons here\n", "not an icon source"},
         {"cut.dll", readBytes(fixtures().dll32).left(200), "cut short"},
         {"cut.ico", readBytes(fixtures().depthsIco).left(20), "cut short"},
@@ -301,5 +321,54 @@ TEST(ZorIcons, ListSaysWhyAFileGivesNoIcons)
         const Outcome r = zorIcons({"list", path});
         EXPECT_EQ(r.code, 0) << row.name;
         EXPECT_TRUE(r.err.contains(path + ": " + row.why)) << row.name << ": " << r.err.toStdString();
+    }
+}
+
+// A small file whose groups all name one group of 256 images would list or export hundreds
+// of gigabytes: each input may make a command write 16 times its size (at least 16 MiB), and
+// past that it stops, saying so, with nothing of the file half-written.
+TEST(ZorIcons, OutputStopsAtALimitSetByTheInputsSize)
+{
+    REQUIRE_FIXTURES();
+    const QByteArray ico = readBytes(fixtures().plainA);
+    HandMadeResources shared;
+    shared.icons = icoImageData(ico);
+    shared.records = {iconGroup(ico, std::vector<int>(256, 1))};
+    shared.groups.assign(131070, 0);
+    const QString pe = fixtures().scratchPath("shared.dll"), ne = fixtures().scratchPath("shared.icl");
+    writeBytes(pe, handMadePe(shared));
+    shared.groups.assign(200000, 0);   // more than a library numbers: the first 131072 are read
+    writeBytes(ne, handMadeNe(shared));
+    EXPECT_EQ(zorIcons({"count", ne}).out, "131072");
+    for (const QString& file : {pe, ne}) {
+        const qint64 limit = qMax<qint64>(16 << 20, 16 * QFileInfo(file).size());
+        for (const QStringList& command : {QStringList{"list"}, QStringList{"list", "--json"},
+                                           QStringList{"export", "--format", "ico"}, QStringList{"export"}}) {
+            SCOPED_TRACE((QFileInfo(file).fileName() + ' ' + command.join(' ')).toStdString());
+            QTemporaryDir tmp;
+            const QString out = tmp.filePath("out");
+            const bool exporting = command.first() == "export";
+            const Outcome r = zorIcons(command + QStringList{file} + (exporting ? QStringList{out} : QStringList{}));
+            EXPECT_EQ(r.code, 1);
+            EXPECT_TRUE(r.err.contains(file + (exporting ? ": stopped at icon " : ": not listed: the listing would pass "))
+                        && r.err.contains(QStringLiteral("the output limit of %1 bytes").arg(limit)))
+                << qPrintable(r.err);
+            if (!exporting) {   // measured first: nothing of the file is printed
+                EXPECT_EQ(r.out, command.size() == 2 ? "[\n]" : "");
+                continue;
+            }
+            // Every file there is whole, and they are no more than the limit.
+            qint64 total = 0;
+            const QFileInfoList written = QDir(out).entryInfoList(QDir::Files | QDir::Hidden);
+            for (const QFileInfo& f : written) {
+                total += f.size();
+                EXPECT_TRUE(f.suffix() == "png" ? !QImage(f.filePath()).isNull()
+                                                : IconFile::fromData(readBytes(f.filePath())).entries(0).size() == 256)
+                    << qPrintable(f.fileName());
+            }
+            EXPECT_GT(written.size(), 0);
+            EXPECT_LE(total, limit);
+            EXPECT_EQ(r.out.toInt(), command.size() == 1 ? written.size() / 2 : written.size());
+        }
     }
 }

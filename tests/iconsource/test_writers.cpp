@@ -6,6 +6,7 @@
 #include "platform/iconsource/IclWriter.h"
 #include "platform/iconsource/IcoWriter.h"
 #include "platform/iconsource/IconSource.h"
+#include "platform/iconsource/WholeFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -580,4 +581,91 @@ TEST(ZorIconsWriters, TargetsThatCannotBeWrittenAreNamedAndLeaveNothing)
     const Outcome full = zorIcons({"build-icl", ico, "-o", open + "/ok.icl"}, {{}, 0, false, "/dev/full"});
     EXPECT_EQ(full.code, 1);
     EXPECT_TRUE(full.err.contains("standard output: No space left on device")) << qPrintable(full.err);
+}
+
+// On a full disk (here a file-size limit, which fails a write as a full disk does) an export
+// stops at the first file it cannot write, naming it and why; what it wrote before is whole,
+// and nothing of that file, nor of any after it, is left.
+TEST(ZorIconsWriters, ExportStopsAtTheFirstFileThatCannotBeWritten)
+{
+    REQUIRE_FIXTURES();
+    // The library's icons as .ico: 11502, 5430, 11502, 24237 and 3295 bytes; as PNG, 4-32.png
+    // is the first of more than 1000 bytes.
+    struct Row {
+        QStringList format;
+        rlim_t sizeLimit;
+        QString failing, written;
+    };
+    const Row rows[] = {
+        {{"--format", "ico"}, 12000, "3.ico", "0.ico 1.ico 2.ico"},
+        {{}, 1000, "4-32.png", "0-16.png 0-32.png 1-16.png 1-32.png 2-16.png 2-32.png 3-16.png 3-32.png"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.failing.toStdString());
+        QTemporaryDir tmp;
+        const QString out = tmp.filePath("out");
+        const Outcome o = zorIcons(QStringList{"export"} + row.format + QStringList{fixtures().dll64, out},
+                                   {{}, row.sizeLimit, false, {}});
+        EXPECT_EQ(o.code, 1);
+        EXPECT_EQ(o.err.toStdString(), ("zor-icons: cannot write " + out + "/" + row.failing + ": File too large\n").toStdString());
+        EXPECT_EQ(files(out).join(' ').toStdString(), row.written.toStdString());
+        EXPECT_EQ(o.out.toInt(), row.written.count(".ico") + row.written.count("-32.png"));
+        const QString whole = tmp.filePath("whole");
+        ASSERT_EQ(zorIcons(QStringList{"export"} + row.format + QStringList{fixtures().dll64, whole}).code, 0);
+        for (const QString& name : files(out))
+            EXPECT_EQ(readBytes(out + "/" + name), readBytes(whole + "/" + name)) << qPrintable(name);
+    }
+}
+
+// The one writer of whole files follows a link only when the user made it and it lies in a
+// folder no one else may put links in: never one planted by another user, nor any in a shared
+// folder such as /tmp, where the kernel's protected links would be the only guard of an open.
+TEST(WholeFile, WritesThroughOnlyTheUsersOwnLinksInFoldersOfTheirOwn)
+{
+    QTemporaryDir tmp;
+    constexpr uid_t kOther = 12345;   // someone else; only root can give them a link
+    struct Row {
+        const char* what;
+        mode_t folderMode;
+        bool others;      // the link is another user's
+        bool viaShared;   // the link leads to a second link, in a sticky folder
+        int error;
+    };
+    const Row rows[] = {
+        {"my link in my folder", 0755, false, false, 0},
+        {"my link in a sticky folder", 01777, false, false, EPERM},
+        {"my link in a folder anyone may write", 0777, false, false, EPERM},
+        {"another user's link", 0755, true, false, EPERM},
+        {"another user's link in a sticky folder", 01777, true, false, EPERM},
+        {"my link to a link of mine in a sticky folder", 0755, false, true, EPERM},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.others && geteuid() != 0)
+            continue;
+        const QByteArray base = QFile::encodeName(tmp.path()) + "/" + QByteArray::number(n++);
+        const QByteArray folder = base + "-folder", important = base + "-important.txt", link = folder + "/0.ico";
+        ASSERT_TRUE(writeBytes(QFile::decodeName(important), "keep"));
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+        QByteArray leadsTo = important;
+        if (row.viaShared) {
+            const QByteArray shared = base + "-shared";
+            ASSERT_EQ(::mkdir(shared.constData(), 0700), 0);
+            ASSERT_EQ(::symlink(important.constData(), (shared + "/hop").constData()), 0);
+            ASSERT_EQ(::chmod(shared.constData(), 01777), 0);
+            leadsTo = shared + "/hop";
+        }
+        ASSERT_EQ(::symlink(leadsTo.constData(), link.constData()), 0);
+        if (row.others) {
+            ASSERT_EQ(::lchown(link.constData(), kOther, kOther), 0);
+        }
+        ASSERT_EQ(::chmod(folder.constData(), row.folderMode), 0);
+
+        EXPECT_EQ(zor::writeWhole(link, "icon"), row.error);
+        EXPECT_EQ(readBytes(QFile::decodeName(important)), row.error ? "keep" : "icon");
+        struct stat st {};
+        EXPECT_TRUE(::lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode)) << "the link stays a link";
+        EXPECT_EQ(files(QFile::decodeName(folder)), QStringList{"0.ico"}) << "nothing left behind";
+    }
 }
