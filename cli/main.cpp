@@ -59,9 +59,9 @@ Commands:
       "FILE<TAB>COUNT" lines for several. Each file is written whole or not at all;
       the first that cannot be written stops the command, naming it and why.
 
-  What list and export write for one FILE is at most 16 times its size (at least
-  16 MiB; files count by the 4 KiB blocks they take). Real files come nowhere near;
-  past it the command stops, a file's listing is not begun and no file is half-written.
+      What list and export write for one FILE is at most 16 times its size (at least
+      16 MiB; files count by the 4 KiB blocks they take). Real files come nowhere near;
+      past it the command stops, a file's listing is not begun and no file is half-written.
 
   thumbnail -s SIZE FILE OUTPUT.png
       Write the file's first icon as a SIZE x SIZE PNG picture (SIZE from 1 to 1024),

@@ -89,7 +89,7 @@ TEST_F(HelpWindowTest, ContentsAndIndexAreTheHelpFilesOwnAndClickingAnEntryShows
         else
             expected << QString(lists - 1, QLatin1Char('>')) + t.captured(1);
     }
-    ASSERT_EQ(expected.size(), 14);
+    ASSERT_EQ(expected.size(), 15);
     QStringList tree;
     for (QTreeWidgetItemIterator it(help->contentsTree); *it; ++it) {
         int depth = 0;
@@ -140,8 +140,8 @@ TEST_F(HelpWindowTest, SearchListsThePagesHoldingEveryWordAndMarksThemOnThePage)
         const char* words;
         QStringList titles;   // in the order of the contents
     } cases[] = {
-        {"クリップボード", {"メインウィンドウ", "コピーとドラッグ"}},
-        {"png", {"メインウィンドウ", "アイコンを保存", "すべてのアイコンを保存", "コピーとドラッグ", "アイコンの情報"}},
+        {"クリップボード", {"メインウィンドウ", "コピーとドラッグ", "アイコンの情報", "アイコンを作成"}},
+        {"png", {"メインウィンドウ", "アイコンを保存", "すべてのアイコンを保存", "コピーとドラッグ", "アイコンの情報", "アイコンを作成"}},
         {"上書き　壁紙", {"壁紙に設定"}},   // every word, split at any space
         {"kepwall.bmp", {"壁紙に設定"}},
         {"どこにもない語", {}},

@@ -387,7 +387,7 @@ TEST_F(AppTest, MenusAndToolbarAreAsDesigned)
     EXPECT_EQ(entries(form->MHelp), (E{{"ヘルプ(&H)...", "F1"}, {"—", ""}, {"ﾊﾞｰｼﾞｮﾝ情報...", ""}}));
     EXPECT_EQ(entries(form->pop), (E{{"拡大表示", ""}, {"壁紙に設定", ""}, {"—", ""}, {"大きなｱｲｺﾝ", ""}, {"小さなｱｲｺﾝ", ""},
                                      {"—", ""}, {"アイコンを保存(&A)...", ""}, {"すべてのアイコンを保存(&L)...", ""},
-                                     {"コピー(&C)", ""}, {"アイコンの情報(&I)...", ""}}));
+                                     {"コピー(&C)", ""}, {"アイコンの情報(&I)...", ""}, {"このファイルを開く", ""}}));
     EXPECT_FALSE(form->menuBar()->actions().contains(form->pop->menuAction()));
     EXPECT_TRUE(form->MHL->isChecked());
     EXPECT_TRUE(form->icongig->isChecked());

@@ -275,6 +275,7 @@ TEST_F(CreateTest, SaveAllPutsEveryListedIconIntoOneLibrary)
         };
         tp.files.saveAnswers.push_back(SavedFile{out, 0});
         tp.messages.shown.clear();
+        showActive();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_EQ(tp.dialogs.opened.back(), "frmSaveAll");
         EXPECT_EQ(tp.files.saveRequests.back().name, row.name);
