@@ -46,12 +46,9 @@ void Form1::MFSaveIcon_Click()
         const int i = ListView1->selectedIndex();
         if (i <= 0)
             return;
+        // One chosen is saved as a file, several into a folder.
         int at = -1;
-        std::vector<IconOfFile> icons = chosenIcons(i, at);
-        if (icons.size() > 1)
-            IconCommands::SaveIcons(this, std::move(icons));
-        else
-            IconCommands::SaveIcon(this, iconOfItem(i));
+        IconCommands::SaveIcons(this, chosenIcons(i, at));
     });
 }
 

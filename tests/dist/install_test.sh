@@ -124,10 +124,10 @@ completions() {  # completions WORD...: what bash offers for the last word
     else
       . "$0/$1"
     fi
-    spec=$(complete -p "$1") || exit 3
-    spec=${spec#*-F }
+    completer=$(complete -p "$1") || exit 3
+    completer=${completer#*-F }
     COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
-    "${spec%% *}" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}" 2>/dev/null
+    "${completer%% *}" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}" 2>/dev/null
     printf "%s\n" "${COMPREPLY[@]}"' "$share/bash-completion/completions" "$@" || fail "no completion for $1"
 }
 # The options of a help text: "  -s, --size SIZE   (thumbnail) ..." gives "thumbnail -s" and "thumbnail --size".
