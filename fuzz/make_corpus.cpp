@@ -4,8 +4,10 @@
 
 #include "Fixtures.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -109,6 +111,26 @@ int main(int argc, char* argv[])
     ihdr[9] = 6;
     write("png-huge.ico", icoAround(QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr)
                                    + pngChunk("IDAT", QByteArray(64, '\0')) + pngChunk("IEND", {})));
+    // PNG images with ancillary chunks: text of every kind, a profile, chunks no decoder
+    // knows; before the pixels in a 16 px image, after them in a 256 px one.
+    auto pngOf = [](int side) {
+        QImage picture(side, side, QImage::Format_ARGB32);
+        picture.fill(qRgba(40, 120, 200, 180));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG");
+        return bytes;
+    };
+    const QByteArray text = pngChunk("tEXt", QByteArray("Title\0an icon", 14)) + zTxtChunk(3000)
+        + pngChunk("iTXt", QByteArray("Comment\0\1\0ja\0\0", 14) + qCompress(QByteArray(2000, 'x'), 9).mid(4))
+        + pngChunk("tIME", QByteArray::fromHex("07ea0c07170000")) + pngChunk("prVt", QByteArray(40, 'p'));
+    write("png-text.ico", icoAround(pngWithChunks(pngOf(16), text + pngChunk("gAMA", QByteArray::fromHex("0000b18f"))
+                                                             + pngChunk("iCCP", QByteArray("none\0\0", 6)
+                                                                                    + qCompress(QByteArray(500, 'c')).mid(4))),
+                                   16));
+    const QByteArray large = pngOf(256);
+    write("png-text-after-pixels.ico", icoAround(large.left(large.size() - 12) + text + large.right(12), 256));
     // A 2 x 2 16-bit image with 5-6-5 bit fields.
     QByteArray dib16(40, '\0');
     put32(dib16, 0, 40);
