@@ -4,9 +4,7 @@
 
 #include <QJsonObject>
 
-#include <algorithm>
 #include <cerrno>
-#include <limits>
 #include <cstdio>
 #include <cstring>
 
@@ -43,12 +41,6 @@ void report(const QByteArray& message)
 void report(const QString& message)
 {
     report(message.toLocal8Bit());
-}
-
-qint64 outputLimit(qint64 inputBytes)
-{
-    return std::max(kMinOutputBytes, std::min(inputBytes, std::numeric_limits<qint64>::max() / kOutputPerInputByte)
-                                         * kOutputPerInputByte);
 }
 
 QByteArray outputLimitText(qint64 limit)

@@ -2,24 +2,23 @@
 // What zor-icons prints. Standard output is checked: a command whose output could not be
 // written (a full disk, a closed pipe) fails, saying so, instead of reporting success.
 
+#include "platform/iconsource/Opener.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 
 namespace cli {
 
+using zor::iconsource::kMinOutputBytes;
+using zor::iconsource::kOutputBlock;
+using zor::iconsource::kOutputPerInputByte;
+using zor::iconsource::outputLimit;
+
 constexpr int kSuccess = 0;
 constexpr int kFileFailed = 1;
 constexpr int kUsageError = 2;
 
-// What one input file may make a command write, listed or exported: this many times its size,
-// and at least kMinOutputBytes. Real files come nowhere near it; a small file whose groups all
-// repeat one large group would otherwise fill a disk. Files written count by the blocks of
-// kOutputBlock bytes they take on a disk, so that many small ones cost what they are.
-constexpr qint64 kOutputPerInputByte = 16;
-constexpr qint64 kMinOutputBytes = qint64(16) << 20;
-constexpr qint64 kOutputBlock = 4096;
-qint64 outputLimit(qint64 inputBytes);
 // "the output limit of N bytes (16 times the file's size, at least 16 MiB)"
 QByteArray outputLimitText(qint64 limit);
 

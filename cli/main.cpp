@@ -331,7 +331,7 @@ Exported exportIcons(const QByteArray& path, const QByteArray& dirPath, bool asI
         }
         qint64 bytes = 0;
         for (const auto& file : files)
-            bytes += (file.second.size() + kOutputBlock - 1) / kOutputBlock * kOutputBlock;
+            bytes += zor::iconsource::outputCost(file.second.size());
         if (total + bytes > limit) {
             report(path + ": stopped at icon " + number + ", which would pass " + outputLimitText(limit) + "; "
                    + QByteArray::number(written) + (written == 1 ? " icon" : " icons") + " written");

@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -245,6 +246,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         return result;
     }
 
+    std::map<QByteArray, std::pair<qint64, qint64>> budgets;   // per source: written, limit
     for (int i = 0; i < total; ++i) {
         if (request.onProgress && !request.onProgress(i, total)) {
             result.stopped = true;
@@ -273,6 +275,19 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         if (bytes.isEmpty()) {
             ++result.unreadable;
             continue;
+        }
+        // What one source may make us write is bounded by its size, as for zor-icons.
+        auto& [spent, limit] = budgets.try_emplace(icon.path.bytes(), 0, -1).first->second;
+        if (limit < 0)
+            limit = iconsource::outputLimitOf(icon.path.bytes());
+        spent += iconsource::outputCost(bytes.size());
+        if (spent > limit) {
+            result.failedFile = target.shown();
+            result.error = QStringLiteral("%1 から書き出せる大きさの上限 (%2 バイト、ファイルの大きさの %3 倍) を超えるため、ここで止めました。")
+                               .arg(icon.path.shown())
+                               .arg(limit)
+                               .arg(iconsource::kOutputPerInputByte);
+            return result;
         }
         const QString error = WriteWhole(target, bytes);
         if (!error.isEmpty()) {

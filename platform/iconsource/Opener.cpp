@@ -2,11 +2,13 @@
 
 #include "Formats.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 
 #include <fcntl.h>
@@ -270,6 +272,18 @@ bool withIconSource(const QByteArray& path, const std::function<void(const IconF
     if (file)
         use(*file);
     return bool(file);
+}
+
+qint64 outputLimit(qint64 inputBytes)
+{
+    return std::max(kMinOutputBytes, std::min(inputBytes, std::numeric_limits<qint64>::max() / kOutputPerInputByte)
+                                         * kOutputPerInputByte);
+}
+
+qint64 outputLimitOf(const QByteArray& path)
+{
+    struct stat st {};
+    return outputLimit(!path.isEmpty() && ::stat(path.constData(), &st) == 0 ? qint64(st.st_size) : 0);
 }
 
 qint64 directoryBytes(QByteArrayView head, qint64 size)

@@ -20,6 +20,19 @@ constexpr qint64 kHeadBytes = 4096;
 // Files that cannot be mapped (some special files) are read up to this.
 constexpr qint64 kMaxReadBytes = 256 * 1024 * 1024;
 
+// What one input file may make zor write, listed or exported: this many times its size, and
+// at least kMinOutputBytes. Real files come nowhere near it; a small file whose groups all
+// repeat one large group would otherwise fill a disk. Files written count by the blocks of
+// kOutputBlock bytes they take on a disk, so that many small ones cost what they are.
+constexpr qint64 kOutputPerInputByte = 16;
+constexpr qint64 kMinOutputBytes = qint64(16) << 20;
+constexpr qint64 kOutputBlock = 4096;
+qint64 outputLimit(qint64 inputBytes);
+// outputLimit of the file at path (of an empty file when it cannot be looked at).
+qint64 outputLimitOf(const QByteArray& path);
+// What bytes cost against the limit once written as one file.
+inline qint64 outputCost(qint64 bytes) { return (bytes + kOutputBlock - 1) / kOutputBlock * kOutputBlock; }
+
 // What a path names, following links: 0 nothing (or an empty path), 1 a file, 2 a folder.
 quint8 pathKind(const QByteArray& path);
 // Whether path is a regular file that can be opened for reading.

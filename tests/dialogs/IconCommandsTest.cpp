@@ -538,6 +538,34 @@ TEST_F(ExportTest, TargetsThatCannotBeWrittenAreNamedAndLeaveNothing)
     EXPECT_TRUE(QFileInfo(out + "/all/lib3_1.ico").isDir());
 }
 
+TEST_F(ExportTest, SaveAllOfASmallFileWhoseGroupsRepeatOneLargeGroupStopsAtItsLimit)
+{
+    // 400 groups naming one record of 256 images: 5 KB that would make 440 MB of icons.
+    const QByteArray ico = fx::readBytes(fx::makeIco(dir.path(), "one32.ico", {{32, 32, false, 5}}));
+    fx::HandMadeResources r;
+    r.icons = {fx::icoImageData(ico).front()};
+    r.records = {fx::iconGroup(ico, std::vector<int>(256, 1))};
+    r.groups.assign(400, 0);
+    const QString source = dir.path() + "/repeats.dll";
+    ASSERT_TRUE(fx::writeBytes(source, fx::handMadePe(r)));
+    open(source);
+    tp.messages.shown.clear();
+    tp.dialogs.script = [&](QDialog& d) {
+        d.findChild<QLineEdit*>("txtFolder")->setText(out + "/repeats");
+        return QDialog::Accepted;
+    };
+    run(Way::Keys, SaveAll, 0);
+    ASSERT_EQ(tp.messages.shown.size(), 1u);
+    EXPECT_EQ(tp.messages.shown[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(tp.messages.shown[0].text.contains("上限")) << tp.messages.shown[0].text.toStdString();
+    const QStringList written = files(out + "/repeats");
+    const qint64 each = openFile(source).groupAsIco(0).size();
+    EXPECT_GT(written.size(), 0);
+    EXPECT_LE(written.size() * each, qint64(16) << 20) << "the 16 MiB floor, as zor-icons keeps";
+    for (const QString& name : written)
+        EXPECT_EQ(QFileInfo(out + "/repeats/" + name).size(), each) << "whole files only";
+}
+
 TEST_F(ExportTest, SavesStartWhereTheLastSaveWentElsePicturesElseHome)
 {
     // A home of its own, with no desktop settings naming a Pictures folder elsewhere.
