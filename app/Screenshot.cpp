@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/frmSearch.h"
+#include "dialogs/frmCreate.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmOption.h"
 #include "viewer/Form2.h"
@@ -75,6 +76,15 @@ void scheduleScreenshot(Form1& form, const QCommandLineParser& options)
             });
         });
         poll->start(100);
+        return;
+    }
+    if (dialog == QLatin1String("create")) {
+        // The window --create opened, once its pictures are drawn.
+        QTimer::singleShot(1500, &form, [&form, file] {
+            if (QWidget* w = form.createWindow())
+                grabTo(w, file);
+            QApplication::quit();
+        });
         return;
     }
     if (dialog == QLatin1String("options") || dialog == QLatin1String("about") || dialog == QLatin1String("info")) {
