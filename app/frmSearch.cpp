@@ -1,4 +1,5 @@
 #include "app/frmSearch.h"
+#include "platform/BundledPicture.h"
 
 #include "dialogs/IconCommands.h"
 
@@ -48,7 +49,7 @@ using namespace iconsource;
 namespace {
 QPixmap broken(bool large)
 {
-    return QPixmap(large ? QStringLiteral(":/art/broken32.png") : QStringLiteral(":/art/broken16.png"));
+    return bundledPicture(large ? QStringLiteral(":/art/broken32.png") : QStringLiteral(":/art/broken16.png"));
 }
 } // namespace
 
@@ -181,24 +182,6 @@ public:
     QMimeData* mimeData(const QModelIndexList&) const override { return drag ? drag() : nullptr; }
 };
 
-namespace {
-
-// Saving, copying and dragging take the selected icons and act on the current one of them.
-void saveIcons(QWidget* parent, std::vector<IconOfFile> icons, int current)
-{
-    IconCommands::SaveIcon(parent, std::move(icons[size_t(current)]));
-}
-void copyIcons(QWidget* parent, std::vector<IconOfFile> icons, int current)
-{
-    IconCommands::Copy(parent, std::move(icons[size_t(current)]));
-}
-QMimeData* dragIcons(std::vector<IconOfFile> icons, int current)
-{
-    return IconCommands::DragData(std::move(icons[size_t(current)]));
-}
-
-} // namespace
-
 frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("frmSearch"));
@@ -250,7 +233,7 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     auto viewButton = [this](const QString& name, const QString& art, const QString& tip) {
         auto* b = new QToolButton(this);
         b->setObjectName(name);
-        b->setIcon(QIcon(art));
+        b->setIcon(QIcon(bundledPicture(art)));
         b->setToolTip(tip);
         b->setAccessibleName(tip);
         b->setCheckable(true);
@@ -326,6 +309,7 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     MSCopy = pop->addAction(QStringLiteral("コピー"));
     MSInfo = pop->addAction(QStringLiteral("アイコンの情報..."));
     MSFolder = pop->addAction(QStringLiteral("ファイルの場所を開く"));
+    MSLibrary = pop->addAction(QStringLiteral("選択したアイコンをアイコンライブラリに保存..."));
     pop->addSeparator();
     MSLarge = pop->addAction(QStringLiteral("大きなｱｲｺﾝ"));
     MSSmall = pop->addAction(QStringLiteral("小さなｱｲｺﾝ"));
@@ -404,6 +388,7 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     connect(MSCopy, &QAction::triggered, this, [this] { MSCopy_Click(); });
     connect(MSInfo, &QAction::triggered, this, [this] { MSInfo_Click(); });
     connect(MSFolder, &QAction::triggered, this, [this] { MSFolder_Click(); });
+    connect(MSLibrary, &QAction::triggered, this, [this] { MSLibrary_Click(); });
     for (QAbstractItemView* v : std::initializer_list<QAbstractItemView*>{lstResults, tvwResults}) {
         connect(v, &QAbstractItemView::activated, this, [this](const QModelIndex& mi) { Results_Activated(mi.row()); });
         connect(v, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { Results_ContextMenu(pos); });
@@ -630,7 +615,7 @@ void frmSearch::Results_ContextMenu(const QPoint& pos)
             selection->setCurrentIndex(mi, selection->isSelected(mi) ? QItemSelectionModel::NoUpdate
                                                                      : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_menuRow = mi.isValid() ? mi.row() : -1;
-        for (QAction* a : {MSOpen, MSbig, MSSave, MSCopy, MSInfo, MSFolder})
+        for (QAction* a : {MSOpen, MSbig, MSSave, MSCopy, MSInfo, MSFolder, MSLibrary})
             a->setEnabled(mi.isValid());
         MSLarge->setChecked(m_view == View::Large);
         MSSmall->setChecked(m_view == View::Small);
@@ -671,7 +656,7 @@ void frmSearch::MSSave_Click()
         int current = -1;
         const std::vector<Found> found = selectedFound(&current);
         if (current >= 0)
-            saveIcons(this, iconsOf(found), current);
+            IconCommands::SaveIcons(this, iconsOf(found));
     });
 }
 
@@ -681,7 +666,7 @@ void frmSearch::MSCopy_Click()
         int current = -1;
         const std::vector<Found> found = selectedFound(&current);
         if (current >= 0)
-            copyIcons(this, iconsOf(found), current);
+            IconCommands::Copy(this, iconsOf(found), current);
     });
 }
 
@@ -692,9 +677,18 @@ QMimeData* frmSearch::dragData()
         int current = -1;
         const std::vector<Found> found = selectedFound(&current);
         if (!found.empty())
-            data = dragIcons(iconsOf(found), std::max(current, 0));
+            data = IconCommands::DragData(iconsOf(found), std::max(current, 0));
     });
     return data;
+}
+
+void frmSearch::MSLibrary_Click()
+{
+    trap([&] {
+        const std::vector<Found> found = selectedFound();
+        if (!found.empty())
+            IconCommands::SaveLibrary(this, iconsOf(found), QStringLiteral("選択したアイコンをアイコンライブラリに保存"));
+    });
 }
 
 void frmSearch::MSInfo_Click()

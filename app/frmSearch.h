@@ -49,6 +49,7 @@ public:
     void MSCopy_Click();
     void MSInfo_Click();
     void MSFolder_Click();    // the file manager at the selected files
+    void MSLibrary_Click();   // the selected icons into one icon library
 
     enum class View { Large, Small, Details };
     void SetView(View view);
@@ -85,6 +86,7 @@ public:
     QAction* MSCopy = nullptr;
     QAction* MSInfo = nullptr;
     QAction* MSFolder = nullptr;
+    QAction* MSLibrary = nullptr;
     QAction* MSLarge = nullptr;
     QAction* MSSmall = nullptr;
     QAction* MSDetails = nullptr;

@@ -201,7 +201,7 @@ public:
 
 // Every icon as one group of an icon library, in the order listed; the file is named in a
 // save dialog that starts in folder.
-void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPath& folder)
+void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPath& folder, const QString& title)
 {
     std::vector<iconsource::IclGroup> groups;
     int unreadable = 0;
@@ -218,7 +218,7 @@ void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPa
     }
     const IconOfFile& first = icons.front();
     SaveFileRequest request;
-    request.title = QStringLiteral("すべてのアイコンを保存");
+    request.title = title;
     request.folder = folder.shown();
     request.name = (first.inFolder ? first.path.folder().fileName() : QFileInfo(first.path.fileName()).completeBaseName())
                    + QStringLiteral(".icl");
@@ -234,6 +234,7 @@ void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPa
     }
     if (!write(parent, saved->path, bytes))
         return;
+    remember(StoredPath::fromText(saved->path).folder());
     QString text = QStringLiteral("%1 個のアイコンをアイコンライブラリに保存しました。\n\n%2").arg(groups.size()).arg(saved->path);
     if (unreadable > 0)
         text += QStringLiteral("\n\n読み込めなかったアイコンが %1 個ありました。").arg(unreadable);
@@ -419,7 +420,7 @@ void SaveAll(QWidget* parent, std::vector<IconOfFile> icons)
         SaveAllRequest request;
         request.folder = StoredPath::fromEdited(dialog.txtFolder->text().trimmed(), proposed).cleaned();
         if (dialog.optIcl->isChecked()) {
-            saveLibrary(parent, icons, request.folder);
+            saveLibrary(parent, icons, request.folder, QStringLiteral("すべてのアイコンを保存"));
             return;
         }
         request.format = dialog.optPng->isChecked() ? Format::Png : Format::Ico;
@@ -429,6 +430,16 @@ void SaveAll(QWidget* parent, std::vector<IconOfFile> icons)
         // Into the source's own folder: the next source goes beside it.
         const bool own = !name.isEmpty() && request.folder.bytes().endsWith('/' + name);
         remember(own ? request.folder.folder() : request.folder);
+    });
+}
+
+void SaveLibrary(QWidget* parent, std::vector<IconOfFile> icons, const QString& title)
+{
+    trap([&] {
+        if (icons.empty())
+            return;
+        shareReads(icons);
+        saveLibrary(parent, icons, startFolder(), title);
     });
 }
 

@@ -18,6 +18,10 @@ void SaveIcon(QWidget* parent, IconOfFile icon);
 // names them; one alone is SaveIcon.
 void SaveIcons(QWidget* parent, std::vector<IconOfFile> icons);
 
+// The icons, in the order given, as the groups of one icon library named in a save dialog
+// of that title.
+void SaveLibrary(QWidget* parent, std::vector<IconOfFile> icons, const QString& title);
+
 // One stored image of the group, at its own size: PNG, BMP, or an .ico file of it alone.
 void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& entry);
 // The same image as a picture (and an .ico file of it alone) on the clipboard.

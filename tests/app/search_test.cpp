@@ -819,3 +819,90 @@ TEST_F(SearchTest, ShiftCtrlAndCtrlASelectSeveralIconsWhileAPlainClickOrArrowSel
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     }
 }
+
+TEST_F(SearchTest, SeveralChosenAreSavedCopiedDraggedAndPutIntoOneLibrary)
+{
+    frmSearch* w = openWindow();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    search(w);
+    // Three icons of three files, chosen with Ctrl+clicks, in the order the list shows them.
+    const std::vector<std::pair<QByteArray, int>> picks = {{"two.ico", 0}, {"lib.icl", 2}, {"mixed.dll", 4}};
+    std::vector<std::pair<int, QString>> chosen;   // row, the name a save gives it
+    std::map<QString, QByteArray> want;            // that name's .ico bytes
+    for (const auto& [name, index] : picks) {
+        const QModelIndex mi = rowOf(w, root + "/" + name, index);
+        ASSERT_TRUE(mi.isValid()) << name.toStdString();
+        const QString saved = QStringLiteral("%1_%2.ico").arg(QFileInfo(QString::fromUtf8(name)).completeBaseName()).arg(index);
+        chosen.push_back({mi.row(), saved});
+        want[saved] = IconFile::fromData(fx::readBytes(QFile::decodeName(root + "/" + name))).groupAsIco(index);
+    }
+    std::sort(chosen.begin(), chosen.end());
+    QStringList names;
+    for (const auto& c : chosen)
+        names << c.second;
+    QWidget* surface = w->lstResults->viewport();
+    QTest::mouseClick(surface, Qt::LeftButton, {}, centreOf(w, w->lstResults->model()->index(chosen[0].first, 0)));
+    for (size_t i = 1; i < chosen.size(); ++i)
+        QTest::mouseClick(surface, Qt::LeftButton, Qt::ControlModifier, centreOf(w, w->lstResults->model()->index(chosen[i].first, 0)));
+    ASSERT_EQ(w->selectedFound().size(), chosen.size());
+    const QString current = chosen.back().second;
+    const QString out = dir.path() + "/out";
+
+    const auto listed = [](const QList<QUrl>& urls) {
+        QStringList files;
+        for (const QUrl& url : urls)
+            files << QFileInfo(url.toLocalFile()).fileName();
+        return files;
+    };
+    struct Row {
+        const char* caption;
+        std::function<void()> answer;
+        std::function<void()> check;
+    };
+    const Row rows[] = {
+        {"アイコンを保存...", [&] { QDir().mkpath(out); tp.files.folderAnswers.push_back(out); },
+         [&] {
+             QStringList sorted = names;
+             sorted.sort();
+             EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), sorted);
+             for (const QString& n : names)
+                 EXPECT_EQ(fx::readBytes(out + "/" + n), want[n]) << n.toStdString();
+         }},
+        {"コピー", [] { QApplication::clipboard()->clear(); },
+         [&] {
+             const QMimeData* copied = QApplication::clipboard()->mimeData();
+             ASSERT_NE(copied, nullptr);
+             EXPECT_EQ(listed(copied->urls()), names);
+             for (const QUrl& url : copied->urls())
+                 EXPECT_EQ(fx::readBytes(url.toLocalFile()), want[QFileInfo(url.toLocalFile()).fileName()]);
+             EXPECT_EQ(copied->data("image/vnd.microsoft.icon"), want[current]);
+         }},
+        {"選択したアイコンをアイコンライブラリに保存...", [&] { tp.files.saveAnswers.push_back(SavedFile{out + "/chosen.icl", 0}); },
+         [&] {
+             ASSERT_EQ(tp.files.saveRequests.size(), 1u);
+             EXPECT_EQ(tp.files.saveRequests.back().folder, out) << "where the last save went";
+             const IconFile library = IconFile::fromData(fx::readBytes(out + "/chosen.icl"));
+             ASSERT_EQ(library.count(), int(names.size()));
+             for (int i = 0; i < library.count(); ++i)
+                 EXPECT_EQ(library.groupAsIco(i), want[names[i]]) << i;
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caption);
+        tp.messages.shown.clear();
+        row.answer();
+        QTest::mouseClick(w->windowHandle(), Qt::RightButton, {}, surface->mapTo(w, centreOf(w, w->lstResults->model()->index(chosen.back().first, 0))));
+        ASSERT_TRUE(w->pop->isVisible());
+        QAction* entry = entryOf(w->pop, QString::fromUtf8(row.caption));
+        ASSERT_NE(entry, nullptr);
+        QTest::mouseClick(w->pop, Qt::LeftButton, {}, w->pop->actionGeometry(entry).center());
+        row.check();
+        EXPECT_EQ(w->selectedFound().size(), chosen.size()) << "the choice stays";
+    }
+    // A drag from the list carries every one chosen.
+    const QModelIndexList selected = w->lstResults->selectionModel()->selectedIndexes();
+    std::unique_ptr<QMimeData> dragged(w->lstResults->model()->mimeData(selected));
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_EQ(listed(dragged->urls()), names);
+}
