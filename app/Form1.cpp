@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "platform/BundledPicture.h"
 
 #include "app/frmSearch.h"
 #include "dialogs/HelpWindow.h"
@@ -64,7 +65,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("QEL TORMELIA VIEWER - []"));
     QIcon icon;
     for (const char* size : {"16", "32", "48"})
-        icon.addFile(QStringLiteral(":/art/zor%1.png").arg(QLatin1String(size)));
+        icon.addPixmap(bundledPicture(QStringLiteral(":/art/zor%1.png").arg(QLatin1String(size))));
     setWindowIcon(icon);
 
     m_client = new QWidget(this);

@@ -1,6 +1,7 @@
 // Building the main window's controls: its menus, the list's context menu, the toolbar, and
 // the entries that follow the designed ones.
 #include "app/Form1.h"
+#include "platform/BundledPicture.h"
 
 #include "dialogs/IconCommands.h"
 #include "platform/Platform.h"
@@ -159,10 +160,10 @@ void Form1::enableIconCommands()
 void Form1::buildToolbar()
 {
     for (int i = 0; i < 4; ++i)
-        Img4TB[size_t(i)] = QPixmap(QStringLiteral(":/art/tb%1.png").arg(i + 1));
+        Img4TB[size_t(i)] = bundledPicture(QStringLiteral(":/art/tb%1.png").arg(i + 1));
     for (int k = 0; k < 6; ++k)
         for (int i = 0; i < 4; ++i)
-            HotList[size_t(k)][size_t(i)] = QPixmap(QStringLiteral(":/art/hot%1_%2.png").arg(k).arg(i + 1));
+            HotList[size_t(k)][size_t(i)] = bundledPicture(QStringLiteral(":/art/hot%1_%2.png").arg(k).arg(i + 1));
 
     Toolbar1 = makeFlatToolBar(m_client, QStringLiteral("Toolbar1"));
     Toolbar1->setFixedHeight(ToolbarHeight);

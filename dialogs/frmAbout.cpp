@@ -1,4 +1,5 @@
 #include "dialogs/frmAbout.h"
+#include "platform/BundledPicture.h"
 
 #include "platform/Platform.h"
 #include "platform/desktop/Shell.h"
@@ -67,7 +68,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(-4, 0, 504, 235);
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/art/about_background.png")));
+    Image1->setPixmap(bundledPicture(QStringLiteral(":/art/about_background.png")));
 
     Image2 = new QLabel(this);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -87,7 +88,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
     Label2 = label(this, "Label2", {336, 72, 151, 19}, Qt::AlignRight, big);
     Label2->setText(QStringLiteral("build"));
 
-    const QCursor linkCursor(QPixmap(QStringLiteral(":/art/link_cursor.png")), 14, 3);
+    const QCursor linkCursor(bundledPicture(QStringLiteral(":/art/link_cursor.png")), 14, 3);
     const QRect linkRects[2] = {{128, 96, 249, 25}, {104, 172, 301, 25}};
     const QString addresses[2] = {MailAddress, WebAddress};
     for (int i = 0; i < 2; ++i) {

@@ -1,4 +1,5 @@
 #include "dialogs/frmOption.h"
+#include "platform/BundledPicture.h"
 
 #include "icons/IcoGet.h"
 #include "platform/Platform.h"
@@ -289,7 +290,7 @@ void frmOption::buildOptionsTab(QWidget* page)
         auto* b = new QToolButton(Frame2);
         b->setObjectName(QStringLiteral("Option1_%1").arg(k));
         b->setText(QString::fromUtf8(o.caption));
-        b->setIcon(QIcon(QStringLiteral(":/art/sample%1.png").arg(o.code)));
+        b->setIcon(QIcon(bundledPicture(QStringLiteral(":/art/sample%1.png").arg(o.code))));
         b->setIconSize(QSize(16, 16));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setCheckable(true);
@@ -474,7 +475,7 @@ void frmOption::Command3_Click()
 void frmOption::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/art/banner.png")));
+    p.drawPixmap(0, 0, bundledPicture(QStringLiteral(":/art/banner.png")));
     p.setPen(QColor(0, 0, 255));
     p.drawLine(0, 60, width() - 1, 60);
 }

@@ -1,4 +1,5 @@
 #include "icons/FoundIcons.h"
+#include "platform/BundledPicture.h"
 
 #include "platform/iconsource/Opener.h"
 
@@ -9,7 +10,7 @@ namespace zor {
 namespace {
 QPixmap broken(bool large)
 {
-    return QPixmap(large ? QStringLiteral(":/art/broken32.png") : QStringLiteral(":/art/broken16.png"));
+    return bundledPicture(large ? QStringLiteral(":/art/broken32.png") : QStringLiteral(":/art/broken16.png"));
 }
 
 QPixmap waiting(bool large)

@@ -1,4 +1,5 @@
 #include "icons/IcoGet.h"
+#include "platform/BundledPicture.h"
 
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
@@ -65,8 +66,8 @@ QPixmap IconToPicture(const QImage& icon)
 
 QPixmap BrokenIcon(int size)
 {
-    static const QPixmap large(QStringLiteral(":/art/broken32.png"));
-    static const QPixmap small(QStringLiteral(":/art/broken16.png"));
+    static const QPixmap large = bundledPicture(QStringLiteral(":/art/broken32.png"));
+    static const QPixmap small = bundledPicture(QStringLiteral(":/art/broken16.png"));
     return size <= 16 ? small : large;
 }
 

@@ -4,7 +4,14 @@
 #include "platform/desktop/RealShell.h"
 #include "platform/registry/HiveRegistry.h"
 
+#include <algorithm>
+#include <QApplication>
 #include <QCommandLineParser>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -70,6 +77,22 @@ private:
 
 IniSettingsStore::IniSettingsStore(QString folder) : m_folder(std::move(folder)) {}
 
+namespace {
+std::optional<QString> storedText(QSettings& s, const QString& section, const QString& key)
+{
+    s.beginGroup(section);
+    const QVariant v = s.value(key);
+    const bool found = s.contains(key);
+    s.endGroup();
+    if (!found)
+        return std::nullopt;
+    // An unquoted comma makes QSettings read a list; the stored text is what counts.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
+    return v.toString();
+}
+}
+
 QString IniSettingsStore::fileOf(const QString& app) const
 {
     QString base = m_folder;
@@ -99,14 +122,7 @@ std::optional<QString> IniSettingsStore::value(const QString& app, const QString
     QSettings s(file, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
         return std::nullopt;
-    s.beginGroup(section);
-    if (!s.contains(key))
-        return std::nullopt;
-    const QVariant v = s.value(key);
-    // An unquoted comma makes QSettings read a list; the stored text is what counts.
-    if (v.typeId() == QMetaType::QStringList)
-        return v.toStringList().join(QLatin1Char(','));
-    return v.toString();
+    return storedText(s, section, key);
 }
 
 void IniSettingsStore::setValue(const QString& app, const QString& section, const QString& key, const QString& text)
@@ -148,6 +164,11 @@ void IniSettingsStore::write(const QString& app, const std::vector<Pending>& cha
     scratch.close();
     {
         QSettings s(scratch.fileName(), QSettings::IniFormat);
+        // Start-up stores many values that are already there: the file is left as it is then,
+        // sparing a replacement and its flush to disk.
+        if (s.status() == QSettings::NoError
+            && std::all_of(changes.begin(), changes.end(), [&](const Pending& c) { return storedText(s, c.section, c.key) == c.text; }))
+            return;
         for (const Pending& c : changes) {
             s.beginGroup(c.section);
             s.setValue(c.key, c.text);
@@ -482,6 +503,50 @@ std::optional<SavedFile> QtFileDialogs::saveFile(QWidget* parent, const SaveFile
     return SavedFile{dialog.selectedFiles().first(), std::max<int>(int(filters.indexOf(dialog.selectedNameFilter())), 0)};
 }
 
+namespace {
+// An icon made the first time it is drawn.
+class LaterIcon : public QIconEngine {
+public:
+    explicit LaterIcon(std::function<QIcon()> make) : m_make(std::move(make)) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override { return icon().pixmap(size, mode, state); }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override { return icon().actualSize(size, mode, state); }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override { return icon().availableSizes(mode, state); }
+    QIconEngine* clone() const override { return new LaterIcon(m_make); }
+
+private:
+    QIcon& icon()
+    {
+        if (m_make) {
+            m_icon = m_make();
+            m_make = nullptr;
+        }
+        return m_icon;
+    }
+    std::function<QIcon()> m_make;
+    QIcon m_icon;
+};
+
+// Every menu bar asks the style for its overflow button's icon when it is made, and the
+// style reads it from a file in a way that loads every image plugin to ask it about the
+// file: most of the cost of a start-up. The icon is made when first drawn instead, which
+// is seldom: only a menu bar too narrow for its menus shows that button.
+class LaterIconsStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (which != SP_ToolBarHorizontalExtensionButton && which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(which, option, widget);
+        const QPointer<QStyle> base(baseStyle());
+        return QIcon(new LaterIcon([base, which] { return base ? base->standardIcon(which) : QIcon(); }));
+    }
+};
+}
+
 struct RealPlatform::Parts {
     explicit Parts(QList<QByteArray> argv) : identity(std::move(argv)) {}
     IniSettingsStore settings;
@@ -498,6 +563,8 @@ struct RealPlatform::Parts {
 
 RealPlatform::RealPlatform(QList<QByteArray> argv) : m_parts(new Parts(std::move(argv)))
 {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::setStyle(new LaterIconsStyle(QStyleFactory::create(QApplication::style()->name())));
     Platform p;
     p.settings = &m_parts->settings;
     p.messages = &m_parts->messages;

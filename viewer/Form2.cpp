@@ -1,4 +1,5 @@
 #include "viewer/Form2.h"
+#include "platform/BundledPicture.h"
 
 #include "platform/Platform.h"
 #include "platform/ToolBar.h"
@@ -110,7 +111,7 @@ void Form2::buildToolbars()
         auto* b = new QToolButton(Toolbar1);
         const QString name = QString::fromUtf8(g.name);
         b->setObjectName(QStringLiteral("Button%1").arg(g.index));
-        b->setIcon(QIcon(QStringLiteral(":/art/%1.png").arg(QLatin1String(g.file))));
+        b->setIcon(QIcon(bundledPicture(QStringLiteral(":/art/%1.png").arg(QLatin1String(g.file)))));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         b->setText(name);
         b->setToolTip(name);
@@ -142,7 +143,7 @@ void Form2::buildToolbars()
     Toolbar2->setGeometry(320, 432, 65, ToolbarHeight);   // 4800, 6480; 975 x 330 twips
     m_ok = new CaptionButton(Toolbar2);
     m_ok->setObjectName(QStringLiteral("Button1"));
-    m_ok->setIcon(QIcon(QStringLiteral(":/art/view_ok.png")));
+    m_ok->setIcon(QIcon(bundledPicture(QStringLiteral(":/art/view_ok.png"))));
     m_ok->setText(QStringLiteral("　ＯＫ　"));
     m_ok->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_ok->setAutoRaise(true);

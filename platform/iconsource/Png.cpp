@@ -125,6 +125,7 @@ QImage decodePng(QByteArrayView data)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);   // else every image plugin is loaded to be asked first
     reader.setAllocationLimit(16);   // MB; the side check below keeps us under it (16 bits a channel)
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > kMaxDecodedSide || size.height() > kMaxDecodedSide)
