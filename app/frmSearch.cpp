@@ -11,6 +11,7 @@
 #include "viewer/EnlargedViewSource.h"
 #include "viewer/Form2.h"
 
+#include <algorithm>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
@@ -601,13 +603,23 @@ void frmSearch::Results_Activated(int row)
 void frmSearch::Results_ContextMenu(const QPoint& pos)
 {
     trap([&] {
-        // The item under the pointer, or the current one when the menu key asked.
+        // The item under the pointer; when the menu key asked, the current one, or the first
+        // selected (Ctrl+A leaves no current item).
         QAbstractItemView* list = results();
         QModelIndex mi = list->indexAt(pos);
         QPoint at = pos;
-        if (!mi.isValid() && list->currentIndex().isValid() && !list->viewport()->rect().contains(pos)) {
+        const bool fromKeys = QGuiApplication::mouseButtons() == Qt::NoButton;
+        if (!mi.isValid() && (fromKeys || !list->viewport()->rect().contains(pos))) {
             mi = list->currentIndex();
-            at = list->visualRect(mi).center();
+            if (!mi.isValid() && fromKeys) {
+                QModelIndexList chosen = list->selectionModel()->selectedRows();
+                std::sort(chosen.begin(), chosen.end());
+                mi = chosen.value(0);
+            }
+            if (mi.isValid()) {
+                list->scrollTo(mi);
+                at = list->visualRect(mi).center();
+            }
         }
         // A selected item keeps the others selected with it; any other is chosen alone.
         QItemSelectionModel* selection = list->selectionModel();

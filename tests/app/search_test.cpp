@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QPushButton>
 #include <QPointer>
@@ -826,6 +827,26 @@ TEST_F(SearchTest, SeveralChosenAreSavedCopiedDraggedAndPutIntoOneLibrary)
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     search(w);
+    // Just searched, Ctrl+A and the Menu key: no icon is current yet (whether the list made the
+    // first one current depends on when the focus came), and the menu offers the commands for
+    // all of them.
+    w->results()->selectionModel()->clearCurrentIndex();
+    QTest::keyClick(w->results(), Qt::Key_A, Qt::ControlModifier);
+    {
+        // What the window system makes of the Menu key: a menu asked for from the keyboard, at a
+        // point of the focused list that need not be on an icon.
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_EQ(focus, w->results());
+        const QPoint at = w->results()->viewport()->rect().bottomRight() - QPoint(4, 4);
+        ASSERT_FALSE(w->results()->indexAt(at).isValid());
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+        QApplication::sendEvent(focus, &menuKey);
+    }
+    ASSERT_TRUE(waitFor([w] { return w->pop->isVisible(); }, 2000));
+    EXPECT_TRUE(entryOf(w->pop, QStringLiteral("選択したアイコンをアイコンライブラリに保存..."))->isEnabled());
+    EXPECT_EQ(w->selectedFound().size(), size_t(w->foundCount()));
+    w->pop->close();
+
     // Three icons of three files, chosen with Ctrl+clicks, in the order the list shows them.
     const std::vector<std::pair<QByteArray, int>> picks = {{"two.ico", 0}, {"lib.icl", 2}, {"mixed.dll", 4}};
     std::vector<std::pair<int, QString>> chosen;   // row, the name a save gives it
