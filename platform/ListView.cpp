@@ -236,16 +236,28 @@ bool breaksAfter(const QString& text, int at)
     static const QString opening = QStringLiteral("（「『【〔");
     return at < text.size() && wide(c) && wide(text.at(at)) && !closing.contains(text.at(at)) && !opening.contains(c);
 }
+// The most characters from the start (or, with fromEnd, the end) of text that fit width.
+// The width of a part only grows with it, so halving finds it in a few measures: a label is
+// made for every item as it comes into view.
+int fitting(const QFontMetrics& metrics, const QString& text, int width, bool fromEnd = false)
+{
+    int fits = 0, over = int(text.size()) + 1;
+    while (over - fits > 1) {
+        const int mid = (fits + over) / 2;
+        if (metrics.horizontalAdvance(fromEnd ? text.right(mid) : text.left(mid)) <= width)
+            fits = mid;
+        else
+            over = mid;
+    }
+    return fits;
+}
 } // namespace
 
 // The first line of text that fits width: up to the last place it may break, else as much as
 // fits. Never empty while text is not.
 int ListView::lineEnd(const QString& text, int width) const
 {
-    const QFontMetrics metrics(font());
-    int fits = 0;
-    while (fits < text.size() && metrics.horizontalAdvance(text.left(fits + 1)) <= width)
-        ++fits;
+    const int fits = fitting(QFontMetrics(font()), text, width);
     if (fits >= text.size())
         return int(text.size());
     for (int at = fits; at > 0; --at)
@@ -285,9 +297,7 @@ QString ListView::iconLabel(const QString& text) const
     // Two lines still, if the first breaks where the rest then fits, a break of the name's
     // own first; inside a word only when nothing else gives two.
     const QFontMetrics metrics(font());
-    int fits = 0;
-    while (fits < text.size() && metrics.horizontalAdvance(text.left(fits + 1)) <= width)
-        ++fits;
+    const int fits = fitting(metrics, text, width);
     auto restFits = [&](int at) { return metrics.horizontalAdvance(text.mid(at).trimmed()) <= width; };
     for (int at = fits; at > 0; --at)
         if (breaksAfter(text, at) && restFits(at))
@@ -295,9 +305,7 @@ QString ListView::iconLabel(const QString& text) const
     if (fits > 0 && restFits(fits))
         return text.left(fits) + QLatin1Char('\n') + text.mid(fits);
     // Else the second line is the name's end, as much of it as fits; the first its start, cut.
-    int tail = 0;
-    while (tail < text.size() && metrics.horizontalAdvance(text.right(tail + 1)) <= width)
-        ++tail;
+    const int tail = fitting(metrics, text, width, true);
     const QString head = metrics.elidedText(text.left(text.size() - tail) + QStringLiteral("…"), Qt::ElideRight, width);
     QString first = head.endsWith(QStringLiteral("…")) ? head : text.left(text.size() - tail) + QStringLiteral("…");
     return first + QLatin1Char('\n') + text.right(tail);
