@@ -545,7 +545,7 @@ error plase: Form1.MFSetWall</translation>
     </message>
     <message>
         <source>zor の最新版と更新情報は下のウェブサイトで公開しています。ご意見やご感想、不具合の報告は上のアドレスまでメールでお寄せください。</source>
-        <translation>zor's latest version and news are on the website below. Please mail your comments and bug reports to the address above.</translation>
+        <translation>zor&apos;s latest version and news are on the website below. Please mail your comments and bug reports to the address above.</translation>
     </message>
     <message>
         <source>ｼｽﾃﾑ情報</source>
