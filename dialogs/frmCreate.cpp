@@ -113,7 +113,7 @@ public:
         int width = Gap, height = 0;
         for (const PreparedImage& image : m_images) {
             const QSize s = shown(image);
-            width += qMax(s.width(), captionWidth()) + Gap;
+            width += qMax(s.width(), captionWidth(image)) + Gap;
             height = qMax(height, s.height());
         }
         return {width, height + 2 * Gap + 2 * fontMetrics().height() + Gap};
@@ -127,7 +127,7 @@ protected:
         const int top = Gap;
         for (const PreparedImage& image : m_images) {
             const QSize s = shown(image);
-            const int column = qMax(s.width(), captionWidth());
+            const int column = qMax(s.width(), captionWidth(image));
             const QRect box(x + (column - s.width()) / 2, top, s.width(), s.height());
             for (int y = 0; y < box.height(); y += Square)
                 for (int xx = 0; xx < box.width(); xx += Square)
@@ -148,7 +148,14 @@ private:
         const int side = qCeil(image.size / devicePixelRatioF());
         return {side, side};
     }
-    int captionWidth() const { return fontMetrics().horizontalAdvance(QStringLiteral("256 × 256")) + 4; }
+    // Wide enough for the largest size's caption, and for this image's whole caption.
+    int captionWidth(const PreparedImage& image) const
+    {
+        int widest = fontMetrics().horizontalAdvance(QStringLiteral("256 × 256"));
+        for (const QString& line : caption(image).split(QLatin1Char('\n')))
+            widest = qMax(widest, fontMetrics().horizontalAdvance(line));
+        return widest + 4;
+    }
 
     std::vector<PreparedImage> m_images;
 };
