@@ -1054,5 +1054,13 @@ error plase: Form1.MFSetWall</translation>
 
 The file manager does not respond.</translation>
     </message>
+    <message>
+        <source>選択したアイコンをアイコンライブラリに保存...</source>
+        <translation>Save Selected Icons to Icon Library...</translation>
+    </message>
+    <message>
+        <source>選択したアイコンをアイコンライブラリに保存</source>
+        <translation>Save Selected Icons to Icon Library</translation>
+    </message>
 </context>
 </TS>
