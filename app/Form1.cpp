@@ -45,8 +45,8 @@ namespace zor {
 QString ProgramFolder;
 
 namespace {
-const QString NoIconsInFile = QStringLiteral("このファイルにはアイコンが含まれていませんでした。");
-const QString NoIconsInFolder = QStringLiteral("このフォルダにはアイコンファイルが含まれていません。");
+const char* const NoIconsInFile = QT_TRANSLATE_NOOP("zor::Form1", "このファイルにはアイコンが含まれていませんでした。");
+const char* const NoIconsInFolder = QT_TRANSLATE_NOOP("zor::Form1", "このフォルダにはアイコンファイルが含まれていません。");
 constexpr int twips = 15;
 
 Message critical(const QString& text)
@@ -301,7 +301,7 @@ void Form1::Text1_Click()
             if (IcoGet::LoadIconsOfFile(path, ImageList1, ImageList2, *ListView1)) {
                 Atoshori();
             } else {
-                platform().messages->show(this, critical(NoIconsInFile));
+                platform().messages->show(this, critical(tr(NoIconsInFile)));
                 setBusy(false);
             }
         } else if (kind == 2) {
@@ -347,7 +347,7 @@ void Form1::MFOpen_Click()
 {
     trap([&] {
         // A cancelled dialog opens whatever the dialog held before, as a file dialog does.
-        if (const auto chosen = platform().files->openFile(this, IconFileFilter))
+        if (const auto chosen = platform().files->openFile(this, iconFileFilter()))
             m_dialogFileName = *chosen;
         setPathBox(StoredPath::fromText(m_dialogFileName).cleaned());
         Text1_Click();
@@ -357,7 +357,7 @@ void Form1::MFOpen_Click()
 void Form1::MFFoldOpen_Click()
 {
     trap([&] {
-        setPathBox(StoredPath::fromText(platform().files->browseFolder(this, QStringLiteral("フォルダを開く"))).cleaned());
+        setPathBox(StoredPath::fromText(platform().files->browseFolder(this, tr("フォルダを開く"))).cleaned());
         Text1_Click();
     });
 }
@@ -384,7 +384,7 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* data)
                 if (StoredPath path = StoredPath::fromUrl(url); !path.isEmpty())
                     paths.push_back(std::move(path));
         if (paths.empty()) {
-            platform().messages->show(this, critical(NoIconsInFile));
+            platform().messages->show(this, critical(tr(NoIconsInFile)));
             return;
         }
         for (size_t i = 1; i < paths.size(); ++i)
@@ -404,7 +404,7 @@ void Form1::FFopen(const StoredPath& path)
             return;
         const int count = File1.listCount();
         if (count == 0) {
-            platform().messages->show(this, critical(NoIconsInFolder));
+            platform().messages->show(this, critical(tr(NoIconsInFolder)));
             return;
         }
         FormatList();
@@ -464,7 +464,7 @@ void Form1::Atoshori()
 {
     trap([&] {
         setBusy(false);
-        setWindowTitle(QStringLiteral("QEL Tormelia Viewer - [アイコン数：%1]").arg(ListView1->itemCount()));
+        setWindowTitle(tr("QEL Tormelia Viewer - [アイコン数：%1]").arg(ListView1->itemCount()));
         if (ListView1->selectedIndex() != 0)
             ListView1->deselect();
         const StoredPath t = pathBox();

@@ -31,10 +31,10 @@ QAction* addEntry(QMenu* menu, const QString& caption, const QString& name, cons
 
 void Form1::buildMenus()
 {
-    MFILE = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    MFILE = menuBar()->addMenu(tr("ﾌｧｲﾙ(&F)"));
     MFILE->setObjectName(QStringLiteral("MFILE"));
-    MFOpen = addEntry(MFILE, QStringLiteral("開く(&O)..."), QStringLiteral("MFOpen"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    MFFoldOpen = addEntry(MFILE, QStringLiteral("フォルダを開く(&D)..."), QStringLiteral("MFFoldOpen"),
+    MFOpen = addEntry(MFILE, tr("開く(&O)..."), QStringLiteral("MFOpen"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    MFFoldOpen = addEntry(MFILE, tr("フォルダを開く(&D)..."), QStringLiteral("MFFoldOpen"),
                           QKeySequence(Qt::CTRL | Qt::Key_F));
     MFILE->addSeparator()->setObjectName(QStringLiteral("BF1"));
     for (int i = 0; i < 8; ++i) {
@@ -42,33 +42,34 @@ void Form1::buildMenus()
         connect(RF[size_t(i)], &QAction::triggered, this, [this, i] { RF_Click(i); });
     }
     MFILE->addSeparator()->setObjectName(QStringLiteral("BF2"));
-    MFSetWall = addEntry(MFILE, QStringLiteral("壁紙に設定(&W)"), QStringLiteral("MFSetWall"));
+    MFSetWall = addEntry(MFILE, tr("壁紙に設定(&W)"), QStringLiteral("MFSetWall"));
     MFILE->addSeparator()->setObjectName(QStringLiteral("Bar1"));
-    MFEnd = addEntry(MFILE, QStringLiteral("終了(&X)"), QStringLiteral("MFEnd"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    MFEnd = addEntry(MFILE, tr("終了(&X)"), QStringLiteral("MFEnd"), QKeySequence(Qt::CTRL | Qt::Key_X));
 
-    MHyouji = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    MHyouji = menuBar()->addMenu(tr("表示(&V)"));
     MHyouji->setObjectName(QStringLiteral("MHyouji"));
-    MHL = addEntry(MHyouji, QStringLiteral("大きなｱｲｺﾝ"), QStringLiteral("MHL"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    MHS = addEntry(MHyouji, QStringLiteral("小さなｱｲｺﾝ"), QStringLiteral("MHS"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    MHL = addEntry(MHyouji, tr("大きなｱｲｺﾝ"), QStringLiteral("MHL"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    MHS = addEntry(MHyouji, tr("小さなｱｲｺﾝ"), QStringLiteral("MHS"), QKeySequence(Qt::CTRL | Qt::Key_S));
     MHyouji->addSeparator()->setObjectName(QStringLiteral("nightoffire"));
-    MVCustom = addEntry(MHyouji, QStringLiteral("オプション(&O)..."), QStringLiteral("MVCustom"));
-    MVreration = addEntry(MHyouji, QStringLiteral("関連付け(&R)..."), QStringLiteral("MVreration"));
-    MVUseful = addEntry(MHyouji, QStringLiteral("便利な機能(&U)..."), QStringLiteral("MVUseful"));
+    MVCustom = addEntry(MHyouji, tr("オプション(&O)..."), QStringLiteral("MVCustom"));
+    MVreration = addEntry(MHyouji, tr("関連付け(&R)..."), QStringLiteral("MVreration"));
+    MVUseful = addEntry(MHyouji, tr("便利な機能(&U)..."), QStringLiteral("MVUseful"));
 
-    MHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    MHelp = menuBar()->addMenu(tr("ヘルプ(&H)"));
     MHelp->setObjectName(QStringLiteral("MHelp"));
-    MHHelp = addEntry(MHelp, QStringLiteral("ヘルプ(&H)..."), QStringLiteral("MHHelp"), QKeySequence(Qt::Key_F1));
+    MHHelp = addEntry(MHelp, tr("ヘルプ(&H)..."), QStringLiteral("MHHelp"), QKeySequence(Qt::Key_F1));
     MHelp->addSeparator()->setObjectName(QStringLiteral("BV"));
-    ver = addEntry(MHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報..."), QStringLiteral("ver"));
+    ver = addEntry(MHelp, tr("ﾊﾞｰｼﾞｮﾝ情報..."), QStringLiteral("ver"));
 
     // The list's context menu: a top-level menu that is never shown in the menu bar.
     pop = new QMenu(QStringLiteral("pop"), this);
     pop->setObjectName(QStringLiteral("pop"));
-    MPbig = addEntry(pop, QStringLiteral("拡大表示"), QStringLiteral("MPbig"));
-    MPSetWall = addEntry(pop, QStringLiteral("壁紙に設定"), QStringLiteral("MPSetWall"));
+    //: Shows the clicked icon magnified in a window of its own.
+    MPbig = addEntry(pop, tr("拡大表示"), QStringLiteral("MPbig"));
+    MPSetWall = addEntry(pop, tr("壁紙に設定"), QStringLiteral("MPSetWall"));
     pop->addSeparator()->setObjectName(QStringLiteral("bar"));
-    icongig = addEntry(pop, QStringLiteral("大きなｱｲｺﾝ"), QStringLiteral("icongig"));
-    Iconsama = addEntry(pop, QStringLiteral("小さなｱｲｺﾝ"), QStringLiteral("Iconsama"));
+    icongig = addEntry(pop, tr("大きなｱｲｺﾝ"), QStringLiteral("icongig"));
+    Iconsama = addEntry(pop, tr("小さなｱｲｺﾝ"), QStringLiteral("Iconsama"));
 
     for (QAction* a : {MHL, MHS, icongig, Iconsama})
         a->setCheckable(true);
@@ -109,20 +110,20 @@ void Form1::buildIconCommands()
         return a;
     };
     MFILE->insertSeparator(bar1)->setObjectName(QStringLiteral("BF3"));
-    MFSaveIcon = entry(QStringLiteral("アイコンを保存(&A)..."), QStringLiteral("MFSaveIcon"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    MFSaveAll = entry(QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MFSaveAll"),
+    MFSaveIcon = entry(tr("アイコンを保存(&A)..."), QStringLiteral("MFSaveIcon"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    MFSaveAll = entry(tr("すべてのアイコンを保存(&L)..."), QStringLiteral("MFSaveAll"),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
-    MFCopy = entry(QStringLiteral("コピー(&C)"), QStringLiteral("MFCopy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    MFInfo = entry(QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MFInfo"), QKeySequence(Qt::ALT | Qt::Key_Return));
+    MFCopy = entry(tr("コピー(&C)"), QStringLiteral("MFCopy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    MFInfo = entry(tr("アイコンの情報(&I)..."), QStringLiteral("MFInfo"), QKeySequence(Qt::ALT | Qt::Key_Return));
     MFInfo->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
 
     pop->addSeparator()->setObjectName(QStringLiteral("bar2"));
-    MPSaveIcon = addEntry(pop, QStringLiteral("アイコンを保存(&A)..."), QStringLiteral("MPSaveIcon"));
-    MPSaveAll = addEntry(pop, QStringLiteral("すべてのアイコンを保存(&L)..."), QStringLiteral("MPSaveAll"));
-    MPCopy = addEntry(pop, QStringLiteral("コピー(&C)"), QStringLiteral("MPCopy"));
-    MPInfo = addEntry(pop, QStringLiteral("アイコンの情報(&I)..."), QStringLiteral("MPInfo"));
+    MPSaveIcon = addEntry(pop, tr("アイコンを保存(&A)..."), QStringLiteral("MPSaveIcon"));
+    MPSaveAll = addEntry(pop, tr("すべてのアイコンを保存(&L)..."), QStringLiteral("MPSaveAll"));
+    MPCopy = addEntry(pop, tr("コピー(&C)"), QStringLiteral("MPCopy"));
+    MPInfo = addEntry(pop, tr("アイコンの情報(&I)..."), QStringLiteral("MPInfo"));
     // The folder view's item opened as a source of its own.
-    MPOpenItem = addEntry(pop, QStringLiteral("このファイルを開く"), QStringLiteral("MPOpenItem"));
+    MPOpenItem = addEntry(pop, tr("このファイルを開く"), QStringLiteral("MPOpenItem"));
     connect(MPOpenItem, &QAction::triggered, this, [this] { MPOpenItem_Click(); });
 
     const std::pair<QAction*, void (Form1::*)()> handlers[] = {
@@ -183,14 +184,15 @@ void Form1::buildToolbar()
 
     // 1: "開く" with its drop-down menu.
     QToolButton* open = makeButton(1);
-    open->setText(QStringLiteral("開く"));
-    open->setToolTip(QStringLiteral("ファイルを開きます"));
+    //: The toolbar button with a menu of a file and a folder to open.
+    open->setText(tr("開く"));
+    open->setToolTip(tr("ファイルを開きます"));
     open->setToolButtonStyle(Qt::ToolButtonIconOnly);
     open->setPopupMode(QToolButton::MenuButtonPopup);
     open->setFixedWidth(36);
     ButtonMenu1 = new QMenu(open);
-    QAction* entry1 = ButtonMenu1->addAction(QStringLiteral("ファイルを開く"));
-    QAction* entry2 = ButtonMenu1->addAction(QStringLiteral("フォルダを開く"));
+    QAction* entry1 = ButtonMenu1->addAction(tr("ファイルを開く"));
+    QAction* entry2 = ButtonMenu1->addAction(tr("フォルダを開く"));
     connect(entry1, &QAction::triggered, this, [this] { Toolbar1_ButtonMenuClick(1); });
     connect(entry2, &QAction::triggered, this, [this] { Toolbar1_ButtonMenuClick(2); });
     open->setMenu(ButtonMenu1);
@@ -215,8 +217,8 @@ void Form1::buildToolbar()
         b->setFixedWidth(23);
         Toolbar1->addWidget(b);
     }
-    m_buttons[5]->setToolTip(QStringLiteral("大きいアイコン"));
-    m_buttons[6]->setToolTip(QStringLiteral("小さいアイコン"));
+    m_buttons[5]->setToolTip(tr("大きいアイコン"));
+    m_buttons[6]->setToolTip(tr("小さいアイコン"));
     m_buttons[5]->setChecked(true);
 
     Text1 = new QComboBox(Toolbar1);
@@ -275,12 +277,12 @@ void Form1::buildSearchCommand()
     for (QAction* a : MFILE->actions())
         if (a->objectName() == QLatin1String("Bar1"))
             bar1 = a;
-    MFSearch = new QAction(QStringLiteral("アイコンを検索(&E)..."), MFILE);
+    MFSearch = new QAction(tr("アイコンを検索(&E)..."), MFILE);
     MFSearch->setObjectName(QStringLiteral("MFSearch"));
     MFSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     MFILE->insertAction(bar1, MFSearch);
     connect(MFSearch, &QAction::triggered, this, [this] { MFSearch_Click(); });
-    MFCreate = new QAction(QStringLiteral("アイコンを作成(&N)..."), MFILE);
+    MFCreate = new QAction(tr("アイコンを作成(&N)..."), MFILE);
     MFCreate->setObjectName(QStringLiteral("MFCreate"));
     MFCreate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     MFILE->insertAction(bar1, MFCreate);

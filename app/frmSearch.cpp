@@ -193,43 +193,45 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
 
     txtFolder = new QLineEdit(this);
     txtFolder->setObjectName(QStringLiteral("txtFolder"));
-    cmdBrowse = new QPushButton(QStringLiteral("参照(&B)..."), this);
+    cmdBrowse = new QPushButton(tr("参照(&B)..."), this);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-    auto* folderLabel = new QLabel(QStringLiteral("フォルダ(&D):"), this);
+    auto* folderLabel = new QLabel(tr("フォルダ(&D):"), this);
     folderLabel->setBuddy(txtFolder);
 
-    chkSubFolders = new QCheckBox(QStringLiteral("サブフォルダも検索する"), this);
+    chkSubFolders = new QCheckBox(tr("サブフォルダも検索する"), this);
     chkSubFolders->setObjectName(QStringLiteral("chkSubFolders"));
     chkSubFolders->setChecked(true);
-    chkIconFiles = new QCheckBox(QStringLiteral("アイコンファイル (.ico .cur)"), this);
+    chkIconFiles = new QCheckBox(tr("アイコンファイル (.ico .cur)"), this);
     chkIconFiles->setObjectName(QStringLiteral("chkIconFiles"));
-    chkLibraries = new QCheckBox(QStringLiteral("アイコンライブラリ (.icl)"), this);
+    chkLibraries = new QCheckBox(tr("アイコンライブラリ (.icl)"), this);
     chkLibraries->setObjectName(QStringLiteral("chkLibraries"));
-    chkPrograms = new QCheckBox(QStringLiteral("プログラムとライブラリ (.exe .dll .cpl .ocx .scr .mun .sys)"), this);
+    chkPrograms = new QCheckBox(tr("プログラムとライブラリ (.exe .dll .cpl .ocx .scr .mun .sys)"), this);
     chkPrograms->setObjectName(QStringLiteral("chkPrograms"));
-    chkAllFiles = new QCheckBox(QStringLiteral("すべてのファイル (中身で判断)"), this);
+    chkAllFiles = new QCheckBox(tr("すべてのファイル (中身で判断)"), this);
     chkAllFiles->setObjectName(QStringLiteral("chkAllFiles"));
     for (QCheckBox* c : {chkIconFiles, chkLibraries, chkPrograms})
         c->setChecked(true);
 
     cboMinSize = new QComboBox(this);
     cboMinSize->setObjectName(QStringLiteral("cboMinSize"));
-    cboMinSize->addItem(QStringLiteral("指定なし"), 0);
+    //: No minimum size: icons of every size are listed.
+    cboMinSize->addItem(tr("指定なし"), 0);
     for (int side : {32, 48, 256})
-        cboMinSize->addItem(QStringLiteral("%1 × %1 以上").arg(side), side);
-    auto* sizeLabel = new QLabel(QStringLiteral("最小サイズ(&M):"), this);
+        cboMinSize->addItem(tr("%1 × %1 以上").arg(side), side);
+    auto* sizeLabel = new QLabel(tr("最小サイズ(&M):"), this);
     sizeLabel->setBuddy(cboMinSize);
 
-    cmdSearch = new QPushButton(QStringLiteral("検索(&S)"), this);
+    cmdSearch = new QPushButton(tr("検索(&S)"), this);
     cmdSearch->setObjectName(QStringLiteral("cmdSearch"));
-    cmdStop = new QPushButton(QStringLiteral("中止"), this);
+    //: Stops the running search.
+    cmdStop = new QPushButton(tr("中止"), this);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
 
     txtFilter = new QLineEdit(this);
     txtFilter->setObjectName(QStringLiteral("txtFilter"));
-    txtFilter->setPlaceholderText(QStringLiteral("ファイル名の一部"));
+    txtFilter->setPlaceholderText(tr("ファイル名の一部"));
     txtFilter->setClearButtonEnabled(true);
-    auto* filterLabel = new QLabel(QStringLiteral("絞り込み(&N):"), this);
+    auto* filterLabel = new QLabel(tr("絞り込み(&N):"), this);
     filterLabel->setBuddy(txtFilter);
 
     auto viewButton = [this](const QString& name, const QString& art, const QString& tip) {
@@ -244,9 +246,10 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
         b->setFocusPolicy(Qt::NoFocus);   // the keys have the context menu's entries
         return b;
     };
-    cmdLarge = viewButton(QStringLiteral("cmdLarge"), QStringLiteral(":/art/tb2.png"), QStringLiteral("大きいアイコン"));
-    cmdSmall = viewButton(QStringLiteral("cmdSmall"), QStringLiteral(":/art/tb3.png"), QStringLiteral("小さいアイコン"));
-    cmdDetails = viewButton(QStringLiteral("cmdDetails"), QStringLiteral(":/art/view_details.png"), QStringLiteral("詳細"));
+    cmdLarge = viewButton(QStringLiteral("cmdLarge"), QStringLiteral(":/art/tb2.png"), tr("大きいアイコン"));
+    cmdSmall = viewButton(QStringLiteral("cmdSmall"), QStringLiteral(":/art/tb3.png"), tr("小さいアイコン"));
+    //: The view of the found icons as a table with columns.
+    cmdDetails = viewButton(QStringLiteral("cmdDetails"), QStringLiteral(":/art/view_details.png"), tr("詳細"));
 
     m_model = new FoundIconModel(this);
     m_shown = new FoundShown(this);
@@ -304,18 +307,19 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
 
     pop = new QMenu(this);
     pop->setObjectName(QStringLiteral("pop"));
-    MSOpen = pop->addAction(QStringLiteral("開く"));
+    //: Opens the file of the chosen icon in the main window.
+    MSOpen = pop->addAction(tr("開く"));
     pop->setDefaultAction(MSOpen);
-    MSbig = pop->addAction(QStringLiteral("拡大表示"));
-    MSSave = pop->addAction(QStringLiteral("アイコンを保存..."));
-    MSCopy = pop->addAction(QStringLiteral("コピー"));
-    MSInfo = pop->addAction(QStringLiteral("アイコンの情報..."));
-    MSFolder = pop->addAction(QStringLiteral("ファイルの場所を開く"));
-    MSLibrary = pop->addAction(QStringLiteral("選択したアイコンをアイコンライブラリに保存..."));
+    MSbig = pop->addAction(tr("拡大表示"));
+    MSSave = pop->addAction(tr("アイコンを保存..."));
+    MSCopy = pop->addAction(tr("コピー"));
+    MSInfo = pop->addAction(tr("アイコンの情報..."));
+    MSFolder = pop->addAction(tr("ファイルの場所を開く"));
+    MSLibrary = pop->addAction(tr("選択したアイコンをアイコンライブラリに保存..."));
     pop->addSeparator();
-    MSLarge = pop->addAction(QStringLiteral("大きなｱｲｺﾝ"));
-    MSSmall = pop->addAction(QStringLiteral("小さなｱｲｺﾝ"));
-    MSDetails = pop->addAction(QStringLiteral("詳細"));
+    MSLarge = pop->addAction(tr("大きなｱｲｺﾝ"));
+    MSSmall = pop->addAction(tr("小さなｱｲｺﾝ"));
+    MSDetails = pop->addAction(tr("詳細"));
     for (QAction* a : {MSLarge, MSSmall, MSDetails})
         a->setCheckable(true);
 
@@ -332,7 +336,8 @@ frmSearch::frmSearch(QWidget* owner) : QWidget(owner, Qt::Window)
     kinds->addWidget(chkLibraries, 0, 1);
     kinds->addWidget(chkPrograms, 1, 0, 1, 2);
     kinds->addWidget(chkAllFiles, 2, 0, 1, 2);
-    choices->addWidget(new QLabel(QStringLiteral("開くファイル:"), this), 2, 0, Qt::AlignTop);
+    //: Before the check boxes of the kinds of files the search opens.
+    choices->addWidget(new QLabel(tr("開くファイル:"), this), 2, 0, Qt::AlignTop);
     choices->addLayout(kinds, 2, 1);
     choices->addWidget(sizeLabel, 3, 0);
     auto* sizeRow = new QHBoxLayout;
@@ -442,7 +447,7 @@ void frmSearch::cmdSearch_Click()
             options.kinds = (chkIconFiles->isChecked() ? unsigned(IconFiles) : 0u)
                 | (chkLibraries->isChecked() ? unsigned(IconLibraries) : 0u) | (chkPrograms->isChecked() ? unsigned(Programs) : 0u);
         if (options.kinds == 0) {
-            lblProgress->setText(QStringLiteral("開くファイルの種類を選んでください。"));
+            lblProgress->setText(tr("開くファイルの種類を選んでください。"));
             return;
         }
         options.minSize = cboMinSize->currentData().toInt();
@@ -493,20 +498,20 @@ QString frmSearch::iconCount() const
 QString frmSearch::endedText() const
 {
     if (!m_ended->rootListed)
-        return QStringLiteral("フォルダを読めません: %1").arg(shownName(m_searched));
+        return tr("フォルダを読めません: %1").arg(shownName(m_searched));
     const SearchProgress& p = m_ended->progress;
-    QString text = (m_cancelled ? QStringLiteral("中止しました: ファイル %1 件、アイコン %2 個")
-                                : QStringLiteral("完了: ファイル %1 件、アイコン %2 個"))
+    QString text = (m_cancelled ? tr("中止しました: ファイル %1 件、アイコン %2 個")
+                                : tr("完了: ファイル %1 件、アイコン %2 個"))
                        .arg(p.filesDone)
                        .arg(iconCount());
     if (p.unreadableFiles + p.unreadableFolders > 0)
-        text += QStringLiteral("（読めないファイル %1 件、フォルダ %2 件）").arg(p.unreadableFiles).arg(p.unreadableFolders);
+        text += tr("（読めないファイル %1 件、フォルダ %2 件）").arg(p.unreadableFiles).arg(p.unreadableFolders);
     return text;
 }
 
 void frmSearch::showCount()
 {
-    setWindowTitle(QStringLiteral("アイコン検索 - [アイコン数：%1]").arg(iconCount()));
+    setWindowTitle(tr("アイコン検索 - [アイコン数：%1]").arg(iconCount()));
 }
 
 void frmSearch::showProgress()
@@ -516,7 +521,7 @@ void frmSearch::showProgress()
         return;
     }
     const SearchProgress p = m_session->progress();
-    QString text = QStringLiteral("検索中 (ファイル %1 件): ").arg(p.filesDone);
+    QString text = tr("検索中 (ファイル %1 件): ").arg(p.filesDone);
     const QString folder = shownName(p.folder);
     const int room = std::max(40, lblProgress->width() - lblProgress->fontMetrics().horizontalAdvance(text) - 8);
     lblProgress->setText(text + lblProgress->fontMetrics().elidedText(folder, Qt::ElideMiddle, room));
@@ -554,7 +559,7 @@ void frmSearch::widenColumns(const FoundFiles& files)
 void frmSearch::cmdBrowse_Click()
 {
     trap([&] {
-        const QString folder = platform().files->browseFolder(this, QStringLiteral("フォルダを開く"));
+        const QString folder = platform().files->browseFolder(this, tr("フォルダを開く"));
         if (!folder.isEmpty())
             setFolder(StoredPath::fromText(folder));
     });
@@ -699,7 +704,7 @@ void frmSearch::MSLibrary_Click()
     trap([&] {
         const std::vector<Found> found = selectedFound();
         if (!found.empty())
-            IconCommands::SaveLibrary(this, iconsOf(found), QStringLiteral("選択したアイコンをアイコンライブラリに保存"));
+            IconCommands::SaveLibrary(this, iconsOf(found), tr("選択したアイコンをアイコンライブラリに保存"));
     });
 }
 
@@ -726,7 +731,7 @@ void frmSearch::MSFolder_Click()
         platform().shell->showItems(files, [window, first](bool shown) {
             if (!shown && window)
                 trap([&] {
-                    platform().messages->show(window, {QStringLiteral("ファイルの場所を開けませんでした。\n\n%1\n\nファイルマネージャが応答しません。").arg(first),
+                    platform().messages->show(window, {tr("ファイルの場所を開けませんでした。\n\n%1\n\nファイルマネージャが応答しません。").arg(first),
                                                        MsgIcon::Exclamation});
                 });
         });

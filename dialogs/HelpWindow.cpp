@@ -120,9 +120,9 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmArchive> archive, QWidget* parent)
 
     pane = new QTabWidget(this);
     pane->setObjectName(QStringLiteral("HelpPane"));
-    pane->addTab(makeContentsTab(), QStringLiteral("目次(&C)"));
-    pane->addTab(makeIndexTab(), QStringLiteral("キーワード(&N)"));
-    pane->addTab(makeSearchTab(), QStringLiteral("検索(&S)"));
+    pane->addTab(makeContentsTab(), tr("目次(&C)"));
+    pane->addTab(makeIndexTab(), tr("キーワード(&N)"));
+    pane->addTab(makeSearchTab(), tr("検索(&S)"));
     // A tab chosen is ready for typing, as in a help viewer.
     connect(pane, &QTabWidget::currentChanged, this, [this](int tab) {
         trap([&] {
@@ -140,11 +140,12 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmArchive> archive, QWidget* parent)
 
     QToolBar* bar = addToolBar(QStringLiteral("help"));
     bar->setMovable(false);
-    back = bar->addAction(QStringLiteral("戻る"), m_browser, &QTextBrowser::backward);
+    back = bar->addAction(tr("戻る"), m_browser, &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
-    forward = bar->addAction(QStringLiteral("進む"), m_browser, &QTextBrowser::forward);
+    forward = bar->addAction(tr("進む"), m_browser, &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
-    contents = bar->addAction(QStringLiteral("目次"), this, [this] { trap([&] { showTopic(m_archive->defaultTopic()); }); });
+    //: Goes to the help file's first page.
+    contents = bar->addAction(tr("目次"), this, [this] { trap([&] { showTopic(m_archive->defaultTopic()); }); });
     back->setEnabled(false);
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
@@ -199,14 +200,15 @@ QWidget* HelpWindow::makeContentsTab()
 QWidget* HelpWindow::makeIndexTab()
 {
     auto* tab = new QWidget(this);
-    auto* label = new QLabel(QStringLiteral("検索するキーワードを入力してください(&W):"), tab);
+    auto* label = new QLabel(tr("検索するキーワードを入力してください(&W):"), tab);
     label->setWordWrap(true);   // the pane may be narrower than the caption
     keyword = new QLineEdit(tab);
     keyword->setObjectName(QStringLiteral("HelpKeyword"));
     label->setBuddy(keyword);
     keywords = new QListWidget(tab);
     keywords->setObjectName(QStringLiteral("HelpKeywords"));
-    showKeyword = new QPushButton(QStringLiteral("表示(&D)"), tab);
+    //: Shows the chosen topic.
+    showKeyword = new QPushButton(tr("表示(&D)"), tab);
     showKeyword->setObjectName(QStringLiteral("HelpShowKeyword"));
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(label);
@@ -240,20 +242,20 @@ QWidget* HelpWindow::makeIndexTab()
 QWidget* HelpWindow::makeSearchTab()
 {
     auto* tab = new QWidget(this);
-    auto* label = new QLabel(QStringLiteral("検索する語句を入力してください(&W):"), tab);
+    auto* label = new QLabel(tr("検索する語句を入力してください(&W):"), tab);
     label->setWordWrap(true);
     searchText = new QLineEdit(tab);
     searchText->setObjectName(QStringLiteral("HelpSearchText"));
     label->setBuddy(searchText);
-    startSearch = new QPushButton(QStringLiteral("検索開始(&L)"), tab);
+    startSearch = new QPushButton(tr("検索開始(&L)"), tab);
     startSearch->setObjectName(QStringLiteral("HelpStartSearch"));
-    auto* topics = new QLabel(QStringLiteral("トピックの選択(&T):"), tab);
+    auto* topics = new QLabel(tr("トピックの選択(&T):"), tab);
     foundCount = new QLabel(tab);
     foundCount->setObjectName(QStringLiteral("HelpFoundCount"));
     found = new QListWidget(tab);
     found->setObjectName(QStringLiteral("HelpFound"));
     topics->setBuddy(found);
-    showFound = new QPushButton(QStringLiteral("表示(&D)"), tab);
+    showFound = new QPushButton(tr("表示(&D)"), tab);
     showFound->setObjectName(QStringLiteral("HelpShowFound"));
 
     auto* layout = new QVBoxLayout(tab);
@@ -402,7 +404,7 @@ void HelpWindow::search()
             item->setData(TopicRole, page.path);
         }
     }
-    foundCount->setText(QStringLiteral("見つかった数: %1").arg(found->count()));
+    foundCount->setText(tr("見つかった数: %1").arg(found->count()));
     if (found->count() > 0)
         found->setCurrentRow(0);
 }

@@ -36,9 +36,11 @@ namespace {
 
 using namespace IconExport;
 
-const QString SaveFilter = QStringLiteral("アイコン|*.ico|PNG 画像|*.png");
-const QString ImageFilter = QStringLiteral("PNG 画像|*.png|アイコン|*.ico|BMP 画像|*.bmp");
-const QString Unreadable = QStringLiteral("このアイコンは読み込めませんでした。");
+//: A save-file dialog's filter, "name|patterns|name|patterns": keep the | and the patterns.
+const char* const SaveFilter = QT_TRANSLATE_NOOP("zor::IconCommands", "アイコン|*.ico|PNG 画像|*.png");
+//: A save-file dialog's filter, "name|patterns|...": keep the | and the patterns.
+const char* const ImageFilter = QT_TRANSLATE_NOOP("zor::IconCommands", "PNG 画像|*.png|アイコン|*.ico|BMP 画像|*.bmp");
+const char* const Unreadable = QT_TRANSLATE_NOOP("zor::IconCommands", "このアイコンは読み込めませんでした。");
 const int SaveAllSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
 
 Message message(const QString& text, MsgIcon icon)
@@ -51,7 +53,7 @@ Message message(const QString& text, MsgIcon icon)
 
 void cannotWrite(QWidget* parent, const QString& file, const QString& reason, const QString& more = {})
 {
-    platform().messages->show(parent, message(QStringLiteral("ファイルを保存できませんでした。\n\n%1\n\n%2").arg(file, reason) + more,
+    platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", "ファイルを保存できませんでした。\n\n%1\n\n%2").arg(file, reason) + more,
                                               MsgIcon::Critical));
 }
 
@@ -108,17 +110,17 @@ std::optional<QSize> choosePngSize(QWidget* parent, const std::vector<QSize>& si
         return sizes.empty() ? std::nullopt : std::optional<QSize>(sizes.front());
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("frmPngSize"));
-    dialog.setWindowTitle(QStringLiteral("PNG 画像の大きさ"));
+    dialog.setWindowTitle(QCoreApplication::translate("zor::IconCommands", "PNG 画像の大きさ"));
     dialog.setMinimumWidth(280);   // room for the title
     auto* form = new QFormLayout(&dialog);
     auto* cboSize = new QComboBox(&dialog);
     cboSize->setObjectName(QStringLiteral("cboSize"));
     for (QSize s : sizes)
         cboSize->addItem(sizeText(s), s);
-    form->addRow(QStringLiteral("大きさ(&S):"), cboSize);
+    form->addRow(QCoreApplication::translate("zor::IconCommands", "大きさ(&S):"), cboSize);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("保存"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QCoreApplication::translate("zor::IconCommands", "保存"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QCoreApplication::translate("zor::IconCommands", "キャンセル"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
@@ -133,47 +135,48 @@ public:
     SaveAllDialog(QWidget* parent, const QString& folder) : QDialog(parent)
     {
         setObjectName(QStringLiteral("frmSaveAll"));
-        setWindowTitle(QStringLiteral("すべてのアイコンを保存"));
+        setWindowTitle(QCoreApplication::translate("zor::IconCommands", "すべてのアイコンを保存"));
         auto* form = new QFormLayout(this);
 
         txtFolder = new QLineEdit(folder, this);
         txtFolder->setObjectName(QStringLiteral("txtFolder"));
         txtFolder->setMinimumWidth(320);
-        auto* cmdBrowse = new QPushButton(QStringLiteral("参照(&B)..."), this);
+        auto* cmdBrowse = new QPushButton(QCoreApplication::translate("zor::IconCommands", "参照(&B)..."), this);
         cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
         auto* folderRow = new QHBoxLayout;
         folderRow->addWidget(txtFolder);
         folderRow->addWidget(cmdBrowse);
-        auto* folderLabel = new QLabel(QStringLiteral("保存先(&F):"), this);
+        auto* folderLabel = new QLabel(QCoreApplication::translate("zor::IconCommands", "保存先(&F):"), this);
         folderLabel->setBuddy(txtFolder);
         form->addRow(folderLabel, folderRow);
 
-        optIco = new QRadioButton(QStringLiteral("アイコン (*.ico)(&I)"), this);
+        optIco = new QRadioButton(QCoreApplication::translate("zor::IconCommands", "アイコン (*.ico)(&I)"), this);
         optIco->setObjectName(QStringLiteral("optIco"));
-        optPng = new QRadioButton(QStringLiteral("PNG 画像 (*.png)(&P)"), this);
+        optPng = new QRadioButton(QCoreApplication::translate("zor::IconCommands", "PNG 画像 (*.png)(&P)"), this);
         optPng->setObjectName(QStringLiteral("optPng"));
         optIco->setChecked(true);
         cboSize = new QComboBox(this);
         cboSize->setObjectName(QStringLiteral("cboSize"));
         for (int s : SaveAllSizes)
             cboSize->addItem(sizeText({s, s}), s);
-        cboSize->addItem(QStringLiteral("最大"), 0);   // each group's largest image
+        //: Each icon's largest image, at its own size.
+        cboSize->addItem(QCoreApplication::translate("zor::IconCommands", "最大"), 0);   // each group's largest image
         cboSize->setCurrentIndex(cboSize->findData(32));
         cboSize->setEnabled(false);
         auto* pngRow = new QHBoxLayout;
         pngRow->addWidget(optPng);
         pngRow->addWidget(cboSize);
         pngRow->addStretch();
-        form->addRow(QStringLiteral("形式:"), optIco);
+        form->addRow(QCoreApplication::translate("zor::IconCommands", "形式:"), optIco);
         form->addRow(QString(), pngRow);
-        optIcl = new QRadioButton(QStringLiteral("アイコンライブラリ (.icl) 1 つにまとめる"), this);
+        optIcl = new QRadioButton(QCoreApplication::translate("zor::IconCommands", "アイコンライブラリ (.icl) 1 つにまとめる"), this);
         optIcl->setObjectName(QStringLiteral("optIcl"));
         form->addRow(QString(), optIcl);
 
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         ok = buttons->button(QDialogButtonBox::Ok);
-        ok->setText(QStringLiteral("保存"));
-        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+        ok->setText(QCoreApplication::translate("zor::IconCommands", "保存"));
+        buttons->button(QDialogButtonBox::Cancel)->setText(QCoreApplication::translate("zor::IconCommands", "キャンセル"));
         form->addRow(buttons);
 
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -182,7 +185,7 @@ public:
         connect(txtFolder, &QLineEdit::textChanged, this, [this](const QString& t) { ok->setEnabled(!t.trimmed().isEmpty()); });
         connect(cmdBrowse, &QPushButton::clicked, this, [this] {
             trap([&] {
-                const QString chosen = platform().files->browseFolder(this, QStringLiteral("保存先のフォルダ"),
+                const QString chosen = platform().files->browseFolder(this, QCoreApplication::translate("zor::IconCommands", "保存先のフォルダ"),
                                                                       nearestFolder(txtFolder->text().trimmed()));
                 if (!chosen.isEmpty())
                     txtFolder->setText(chosen);
@@ -213,7 +216,7 @@ void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPa
             groups.push_back({std::move(ico), {}});
     }
     if (groups.empty()) {
-        platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+        platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
         return;
     }
     const IconOfFile& first = icons.front();
@@ -222,22 +225,23 @@ void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPa
     request.folder = folder.shown();
     request.name = (first.inFolder ? first.path.folder().fileName() : QFileInfo(first.path.fileName()).completeBaseName())
                    + QStringLiteral(".icl");
-    request.filter = QStringLiteral("アイコンライブラリ|*.icl");
+    //: A save-file dialog's filter, "name|patterns": keep the | and the pattern.
+    request.filter = QCoreApplication::translate("zor::IconCommands", "アイコンライブラリ|*.icl");
     const auto saved = platform().files->saveFile(parent, request);
     if (!saved)
         return;
     QString why;
     const QByteArray bytes = iconsource::writeIcl(groups, iconsource::moduleNameFor(QFileInfo(saved->path).fileName().toUtf8()), &why);
     if (bytes.isEmpty()) {
-        cannotWrite(parent, saved->path, QStringLiteral("アイコンライブラリを作れません。"), QStringLiteral("\n\n") + why);
+        cannotWrite(parent, saved->path, QCoreApplication::translate("zor::IconCommands", "アイコンライブラリを作れません。"), QStringLiteral("\n\n") + why);
         return;
     }
     if (!write(parent, saved->path, bytes))
         return;
     remember(StoredPath::fromText(saved->path).folder());
-    QString text = QStringLiteral("%1 個のアイコンをアイコンライブラリに保存しました。\n\n%2").arg(groups.size()).arg(saved->path);
+    QString text = QCoreApplication::translate("zor::IconCommands", "%1 個のアイコンをアイコンライブラリに保存しました。\n\n%2").arg(groups.size()).arg(saved->path);
     if (unreadable > 0)
-        text += QStringLiteral("\n\n読み込めなかったアイコンが %1 個ありました。").arg(unreadable);
+        text += QCoreApplication::translate("zor::IconCommands", "\n\n読み込めなかったアイコンが %1 個ありました。").arg(unreadable);
     platform().messages->show(parent, message(text, MsgIcon::Information));
 }
 
@@ -247,14 +251,14 @@ void SaveIcon(QWidget* parent, IconOfFile icon)
 {
     trap([&] {
         if (GroupBytes(icon).isEmpty()) {
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
             return;
         }
         SaveFileRequest request;
-        request.title = QStringLiteral("アイコンを保存");
+        request.title = QCoreApplication::translate("zor::IconCommands", "アイコンを保存");
         request.folder = startFolder().shown();
         request.name = SaveName(icon) + QStringLiteral(".ico");
-        request.filter = SaveFilter;
+        request.filter = QCoreApplication::translate("zor::IconCommands", SaveFilter);
         const auto saved = platform().files->saveFile(parent, request);
         if (!saved)
             return;
@@ -271,7 +275,7 @@ void SaveIcon(QWidget* parent, IconOfFile icon)
             bytes = PngBytes(ImageAt(icon, *size));
         }
         if (bytes.isEmpty())
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
         else if (write(parent, saved->path, bytes))
             remember(StoredPath::fromText(saved->path).folder());
     });
@@ -282,14 +286,14 @@ void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& e
     trap([&] {
         const QImage image = iconsource::decodeEntry(entry);
         if (image.isNull()) {
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
             return;
         }
         SaveFileRequest request;
-        request.title = QStringLiteral("画像を保存");
+        request.title = QCoreApplication::translate("zor::IconCommands", "画像を保存");
         request.folder = startFolder().shown();
         request.name = ImageSaveName(icon, Describe(entry)) + QStringLiteral(".png");
-        request.filter = ImageFilter;
+        request.filter = QCoreApplication::translate("zor::IconCommands", ImageFilter);
         const auto saved = platform().files->saveFile(parent, request);
         if (!saved)
             return;
@@ -300,7 +304,7 @@ void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& e
             kind = qBound(0, saved->filterIndex, 2);
         const QByteArray bytes = kind == 0 ? PngBytes(image) : kind == 1 ? iconsource::icoFromEntries({entry}) : BmpBytes(image);
         if (bytes.isEmpty())
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
         else if (write(parent, saved->path, bytes))
             remember(StoredPath::fromText(saved->path).folder());
     });
@@ -311,7 +315,7 @@ void CopyImage(QWidget* parent, const iconsource::GroupEntry& entry)
     trap([&] {
         const QImage image = iconsource::decodeEntry(entry);
         if (image.isNull()) {
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
             return;
         }
         auto* data = new QMimeData;
@@ -329,7 +333,7 @@ namespace {
 int exportInto(QWidget* parent, std::vector<IconOfFile> icons, SaveAllRequest request)
 {
     if (const int error = makeFolders(request.folder.bytes()); error != 0) {
-        cannotWrite(parent, request.folder.shown(), QStringLiteral("フォルダを作れません。"), QStringLiteral("\n\n") + Reason(error));
+        cannotWrite(parent, request.folder.shown(), QCoreApplication::translate("zor::IconCommands", "フォルダを作れません。"), QStringLiteral("\n\n") + Reason(error));
         return 0;
     }
     // Made only once the question before the export is answered, and put away while a
@@ -339,20 +343,20 @@ int exportInto(QWidget* parent, std::vector<IconOfFile> icons, SaveAllRequest re
     bool cancelled = false;
     request.onExisting = [&](const QString& file, const QString& linkTarget) {
         progress.reset();
-        QString text = QStringLiteral("「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file);
+        QString text = QCoreApplication::translate("zor::IconCommands", "「%1」はすでにあります。\n\n保存先にすでにあるファイルをどうしますか？").arg(file);
         if (!linkTarget.isEmpty())
-            text += QStringLiteral("\n\nこのファイルは「%1」へのリンクです。").arg(linkTarget);
+            text += QCoreApplication::translate("zor::IconCommands", "\n\nこのファイルは「%1」へのリンクです。").arg(linkTarget);
         const int answer = platform().messages->ask(
             parent, message(text, MsgIcon::Question),
-            {QStringLiteral("すべて上書き"), QStringLiteral("スキップ"), QStringLiteral("キャンセル")}, 1);
+            {QCoreApplication::translate("zor::IconCommands", "すべて上書き"), QCoreApplication::translate("zor::IconCommands", "スキップ"), QCoreApplication::translate("zor::IconCommands", "キャンセル")}, 1);
         return answer == 0 ? Existing::OverwriteAll : answer == 1 ? Existing::SkipAll : Existing::Cancel;
     };
     QElapsedTimer clock;
     request.onProgress = [&](int done, int) {
         if (!progress) {
             // Shown only when the export runs longer than half a second.
-            progress = std::make_unique<QProgressDialog>(QStringLiteral("アイコンを保存しています..."),
-                                                         QStringLiteral("キャンセル"), 0, total, parent);
+            progress = std::make_unique<QProgressDialog>(QCoreApplication::translate("zor::IconCommands", "アイコンを保存しています..."),
+                                                         QCoreApplication::translate("zor::IconCommands", "キャンセル"), 0, total, parent);
             progress->setObjectName(QStringLiteral("SaveAllProgress"));
             progress->setWindowTitle(ProgramTitle);
             progress->setWindowModality(Qt::WindowModal);
@@ -376,15 +380,15 @@ int exportInto(QWidget* parent, std::vector<IconOfFile> icons, SaveAllRequest re
         return 0;
     if (!result.failedFile.isEmpty()) {
         cannotWrite(parent, result.failedFile, result.error,
-                    result.written > 0 ? QStringLiteral("\n\nそれまでに %1 個のファイルを保存しました。").arg(result.written) : QString());
+                    result.written > 0 ? QCoreApplication::translate("zor::IconCommands", "\n\nそれまでに %1 個のファイルを保存しました。").arg(result.written) : QString());
         return result.written;
     }
-    QString text = result.stopped ? QStringLiteral("保存を中止しました。\n\n") : QString();
-    text += QStringLiteral("%1 個のファイルを保存しました。\n\n保存先: %2").arg(result.written).arg(request.folder.shown());
+    QString text = result.stopped ? QCoreApplication::translate("zor::IconCommands", "保存を中止しました。\n\n") : QString();
+    text += QCoreApplication::translate("zor::IconCommands", "%1 個のファイルを保存しました。\n\n保存先: %2").arg(result.written).arg(request.folder.shown());
     if (result.skipped > 0)
-        text += QStringLiteral("\n\nすでにあった %1 個のファイルはそのままにしました。").arg(result.skipped);
+        text += QCoreApplication::translate("zor::IconCommands", "\n\nすでにあった %1 個のファイルはそのままにしました。").arg(result.skipped);
     if (result.unreadable > 0)
-        text += QStringLiteral("\n\n読み込めなかったアイコンが %1 個ありました。").arg(result.unreadable);
+        text += QCoreApplication::translate("zor::IconCommands", "\n\n読み込めなかったアイコンが %1 個ありました。").arg(result.unreadable);
     platform().messages->show(parent, message(text, MsgIcon::Information));
     return result.written;
 }
@@ -420,7 +424,7 @@ void SaveAll(QWidget* parent, std::vector<IconOfFile> icons)
         SaveAllRequest request;
         request.folder = StoredPath::fromEdited(dialog.txtFolder->text().trimmed(), proposed).cleaned();
         if (dialog.optIcl->isChecked()) {
-            saveLibrary(parent, icons, request.folder, QStringLiteral("すべてのアイコンを保存"));
+            saveLibrary(parent, icons, request.folder, QCoreApplication::translate("zor::IconCommands", "すべてのアイコンを保存"));
             return;
         }
         request.format = dialog.optPng->isChecked() ? Format::Png : Format::Ico;
@@ -452,7 +456,7 @@ void SaveIcons(QWidget* parent, std::vector<IconOfFile> icons)
     trap([&] {
         if (icons.empty())
             return;
-        const QString chosen = platform().files->browseFolder(parent, QStringLiteral("保存先のフォルダ"), startFolder().shown());
+        const QString chosen = platform().files->browseFolder(parent, QCoreApplication::translate("zor::IconCommands", "保存先のフォルダ"), startFolder().shown());
         if (chosen.isEmpty())
             return;
         SaveAllRequest request;
@@ -504,7 +508,7 @@ void Copy(QWidget* parent, IconOfFile icon)
         if (QMimeData* data = iconData(icon))
             QGuiApplication::clipboard()->setMimeData(data);
         else
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
     });
 }
 
@@ -517,7 +521,7 @@ void Copy(QWidget* parent, std::vector<IconOfFile> icons, int current)
     trap([&] {
         QMimeData* data = filesData(icons, current);
         if (!data) {
-            platform().messages->show(parent, message(Unreadable, MsgIcon::Critical));
+            platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
             return;
         }
         // What GNOME's file manager pastes; others take the URL list.

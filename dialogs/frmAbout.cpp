@@ -60,7 +60,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
                    | Qt::WindowTitleHint);
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setFixedSize(500, 234);
     setFont(QFont(DialogFont, 9));
 
@@ -106,7 +106,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
     Label4 = label(this, "Label4", {8, 124, 485, 61}, Qt::AlignLeft, makeFont(DialogFont, 11.25));
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label4->setWordWrap(true);
-    Label4->setText(QStringLiteral("zor の最新版と更新情報は下のウェブサイトで公開しています。"
+    Label4->setText(tr("zor の最新版と更新情報は下のウェブサイトで公開しています。"
                                    "ご意見やご感想、不具合の報告は上のアドレスまでメールでお寄せください。"));
 
     // Text is black on the artwork, whatever the desktop's colours.
@@ -116,8 +116,8 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner), m_owner(owner)
         l->setPalette(pal);
     }
 
-    cmdSysInfo = button(this, "cmdSysInfo", QStringLiteral("ｼｽﾃﾑ情報"), {16, 200, 92, 23});
-    Command1 = button(this, "Command1", QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ"), {124, 200, 92, 23});
+    cmdSysInfo = button(this, "cmdSysInfo", tr("ｼｽﾃﾑ情報"), {16, 200, 92, 23});
+    Command1 = button(this, "Command1", tr("ﾌﾟﾛﾊﾟﾃｨ"), {124, 200, 92, 23});
     cmdOK = button(this, "cmdOK", QStringLiteral("OK"), {392, 200, 92, 23});
     cmdOK->setDefault(true);
     connect(cmdSysInfo, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
@@ -237,7 +237,7 @@ void frmAbout::StartSysInfo()
     }
     if (!started) {
         Message m;
-        m.text = NoSysInfo;
+        m.text = tr(NoSysInfo.toUtf8().constData());
         platform().messages->show(this, m);
     }
 }

@@ -47,7 +47,7 @@ public:
     // Used when the registry names no system-information program; replaceable in tests.
     std::function<std::optional<SystemInfoProgram>()> findSystemInfo = &FindSystemInfoProgram;
 
-    static inline const QString NoSysInfo = QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません");
+    static inline const QString NoSysInfo = QStringLiteral(QT_TRANSLATE_NOOP("zor::frmAbout", "現時点ではｼｽﾃﾑ情報を使用できません"));
     static inline const QString MailAddress = QStringLiteral("mailto:zor@example.org");
     static inline const QString WebAddress = QStringLiteral("https://zor.example.org/");
 

@@ -39,7 +39,8 @@ namespace {
 using iconsource::IconPicture;
 using iconsource::PreparedImage;
 
-const QString PictureFilter = QStringLiteral(
+//: An open-file dialog's filter, "name|patterns|name|patterns": keep the | and the patterns.
+const char* const PictureFilter = QT_TRANSLATE_NOOP("zor::frmCreate",
     "画像|*.png;*.bmp;*.jpg;*.jpeg;*.gif;*.webp;*.svg;*.ico;*.cur;*.icl;*.exe;*.dll;*.cpl|すべてのファイル|*.*");
 // Larger files are no pictures anyone makes an icon of; they are not read into memory.
 constexpr qint64 MaxPictureFileBytes = 256 << 20;
@@ -58,23 +59,23 @@ std::optional<QByteArray> readFile(const StoredPath& path, QString& why)
 {
     const int fd = ::open(path.bytes().constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        why = errno == ENOENT ? QStringLiteral("ファイルが見つかりません。") : IconExport::Reason(errno);
+        why = errno == ENOENT ? frmCreate::tr("ファイルが見つかりません。") : IconExport::Reason(errno);
         return std::nullopt;
     }
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        why = QStringLiteral("フォルダです。");
+        why = frmCreate::tr("フォルダです。");
         return std::nullopt;
     }
     if (st.st_size > MaxPictureFileBytes) {
-        why = QStringLiteral("ファイルが大きすぎます。");
+        why = frmCreate::tr("ファイルが大きすぎます。");
         return std::nullopt;
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        why = QStringLiteral("ファイルを読み込めません。");
+        why = frmCreate::tr("ファイルを読み込めません。");
         return std::nullopt;
     }
     return bytes;
@@ -83,9 +84,10 @@ std::optional<QByteArray> readFile(const StoredPath& path, QString& why)
 QString caption(const PreparedImage& image)
 {
     QString text = QStringLiteral("%1 × %1\n").arg(image.size);
-    text += image.png ? QStringLiteral("PNG") : QStringLiteral("%1 ビット").arg(image.depth);
+    //: An image's colour depth: %1 bits a pixel.
+    text += image.png ? QStringLiteral("PNG") : frmCreate::tr("%1 ビット").arg(image.depth);
     if (image.enlarged)
-        text += QStringLiteral(" (拡大)");
+        text += frmCreate::tr(" (拡大)");
     return text;
 }
 
@@ -111,7 +113,7 @@ public:
         int width = Gap, height = 0;
         for (const PreparedImage& image : m_images) {
             const QSize s = shown(image);
-            width += qMax(s.width(), captionWidth()) + Gap;
+            width += qMax(s.width(), captionWidth(image)) + Gap;
             height = qMax(height, s.height());
         }
         return {width, height + 2 * Gap + 2 * fontMetrics().height() + Gap};
@@ -125,7 +127,7 @@ protected:
         const int top = Gap;
         for (const PreparedImage& image : m_images) {
             const QSize s = shown(image);
-            const int column = qMax(s.width(), captionWidth());
+            const int column = qMax(s.width(), captionWidth(image));
             const QRect box(x + (column - s.width()) / 2, top, s.width(), s.height());
             for (int y = 0; y < box.height(); y += Square)
                 for (int xx = 0; xx < box.width(); xx += Square)
@@ -146,7 +148,14 @@ private:
         const int side = qCeil(image.size / devicePixelRatioF());
         return {side, side};
     }
-    int captionWidth() const { return fontMetrics().horizontalAdvance(QStringLiteral("256 × 256")) + 4; }
+    // Wide enough for the largest size's caption, and for this image's whole caption.
+    int captionWidth(const PreparedImage& image) const
+    {
+        int widest = fontMetrics().horizontalAdvance(QStringLiteral("256 × 256"));
+        for (const QString& line : caption(image).split(QLatin1Char('\n')))
+            widest = qMax(widest, fontMetrics().horizontalAdvance(line));
+        return widest + 4;
+    }
 
     std::vector<PreparedImage> m_images;
 };
@@ -156,12 +165,12 @@ private:
 frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmCreate"));
-    setWindowTitle(QStringLiteral("アイコンを作成"));
+    setWindowTitle(tr("アイコンを作成"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
 
-    auto* lblImages = new QLabel(QStringLiteral("画像(&I):"), this);
+    auto* lblImages = new QLabel(tr("画像(&I):"), this);
     layout->addWidget(lblImages);
     auto* imagesRow = new QHBoxLayout;
     lstImages = new QListWidget(this);
@@ -171,11 +180,11 @@ frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
     lblImages->setBuddy(lstImages);
     imagesRow->addWidget(lstImages, 1);
     auto* imageButtons = new QVBoxLayout;
-    cmdAdd = new QPushButton(QStringLiteral("追加(&A)..."), this);
+    cmdAdd = new QPushButton(tr("追加(&A)..."), this);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
-    cmdPaste = new QPushButton(QStringLiteral("貼り付け(&P)"), this);
+    cmdPaste = new QPushButton(tr("貼り付け(&P)"), this);
     cmdPaste->setObjectName(QStringLiteral("cmdPaste"));
-    cmdRemove = new QPushButton(QStringLiteral("削除(&R)"), this);
+    cmdRemove = new QPushButton(tr("削除(&R)"), this);
     cmdRemove->setObjectName(QStringLiteral("cmdRemove"));
     cmdRemove->setEnabled(false);
     for (QPushButton* b : {cmdAdd, cmdPaste, cmdRemove})
@@ -185,7 +194,7 @@ frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(imagesRow);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("大きさ:"), this), 0, 0);
+    grid->addWidget(new QLabel(tr("大きさ:"), this), 0, 0);
     auto* sizesRow = new QHBoxLayout;
     const auto& defaults = iconsource::defaultIcoSizes();
     for (int s : iconsource::icoSizes()) {
@@ -198,13 +207,13 @@ frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
     }
     sizesRow->addStretch();
     grid->addLayout(sizesRow, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("色数:"), this), 1, 0);
+    grid->addWidget(new QLabel(tr("色数:"), this), 1, 0);
     auto* depthRow = new QHBoxLayout;
-    opt32 = new QRadioButton(QStringLiteral("32 ビット (アルファ付き)(&3)"), this);
+    opt32 = new QRadioButton(tr("32 ビット (アルファ付き)(&3)"), this);
     opt32->setObjectName(QStringLiteral("opt32"));
-    opt8 = new QRadioButton(QStringLiteral("8 ビット (256 色)(&8)"), this);
+    opt8 = new QRadioButton(tr("8 ビット (256 色)(&8)"), this);
     opt8->setObjectName(QStringLiteral("opt8"));
-    opt4 = new QRadioButton(QStringLiteral("4 ビット (16 色)(&4)"), this);
+    opt4 = new QRadioButton(tr("4 ビット (16 色)(&4)"), this);
     opt4->setObjectName(QStringLiteral("opt4"));
     opt32->setChecked(true);
     auto* depths = new QButtonGroup(this);
@@ -214,7 +223,7 @@ frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
     }
     depthRow->addStretch();
     grid->addLayout(depthRow, 1, 1);
-    chkPng = new QCheckBox(QStringLiteral("すべての大きさを PNG で保存(&N)"), this);
+    chkPng = new QCheckBox(tr("すべての大きさを PNG で保存(&N)"), this);
     chkPng->setObjectName(QStringLiteral("chkPng"));
     grid->addWidget(chkPng, 2, 1);
     layout->addLayout(grid);
@@ -224,7 +233,7 @@ frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
     });
     connect(chkPng, &QCheckBox::toggled, this, [this] { trap([&] { refresh(); }); });
 
-    layout->addWidget(new QLabel(QStringLiteral("プレビュー:"), this));
+    layout->addWidget(new QLabel(tr("プレビュー:"), this));
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrPreview"));
     picPreview = new PreviewStrip(scroll);
@@ -238,10 +247,10 @@ frmCreate::frmCreate(QWidget* parent) : QWidget(parent, Qt::Window)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    cmdSave = new QPushButton(QStringLiteral("保存(&S)..."), this);
+    cmdSave = new QPushButton(tr("保存(&S)..."), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
     cmdSave->setDefault(true);
-    cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
+    cmdClose = new QPushButton(tr("閉じる"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     buttons->addWidget(cmdSave);
     buttons->addWidget(cmdClose);
@@ -290,27 +299,27 @@ void frmCreate::refresh()
         pictures.push_back(s.picture);
     m_prepared.clear();
     if (pictures.empty())
-        why = QStringLiteral("画像を追加してください (ドロップ、貼り付けもできます)。");
+        why = tr("画像を追加してください (ドロップ、貼り付けもできます)。");
     else if (o.sizes.empty())
-        why = QStringLiteral("大きさを 1 つ以上選んでください。");
+        why = tr("大きさを 1 つ以上選んでください。");
     else
         m_prepared = iconsource::prepareIcoImages(pictures, o, &why);
     static_cast<PreviewStrip*>(picPreview)->setImages(m_prepared);
     lblStatus->setText(m_prepared.empty() ? why
-                                          : QStringLiteral("%1 個の画像を保存します。").arg(m_prepared.size()));
+                                          : tr("%1 個の画像を保存します。").arg(m_prepared.size()));
     cmdSave->setEnabled(!m_prepared.empty());
 }
 
 void frmCreate::cannotUse(const QString& file, const QString& why)
 {
     platform().messages->show(
-        this, message(QStringLiteral("画像として使えません。\n\n%1\n\n%2").arg(file, why), MsgIcon::Exclamation));
+        this, message(tr("画像として使えません。\n\n%1\n\n%2").arg(file, why), MsgIcon::Exclamation));
 }
 
 void frmCreate::AddPicture(const IconPicture& picture, const QString& name)
 {
     if (picture.isNull()) {
-        cannotUse(name, QStringLiteral("画像がありません。"));
+        cannotUse(name, tr("画像がありません。"));
         return;
     }
     m_sources.push_back({picture, name});
@@ -358,7 +367,7 @@ void frmCreate::AddFiles(const std::vector<StoredPath>& paths)
 void frmCreate::cmdAdd_Click()
 {
     trap([&] {
-        if (const auto chosen = platform().files->openFile(this, PictureFilter))
+        if (const auto chosen = platform().files->openFile(this, tr(PictureFilter)))
             AddFiles({StoredPath::fromText(*chosen)});
     });
 }
@@ -393,17 +402,17 @@ void frmCreate::addData(const QMimeData* data)
             QString why;
             const IconPicture picture = IconPicture::fromData(data->data(type), &why);
             if (picture.isNull())
-                cannotUse(QStringLiteral("クリップボード"), why);
+                cannotUse(tr("クリップボード"), why);
             else
-                AddPicture(picture, QStringLiteral("貼り付けた画像"));
+                AddPicture(picture, tr("貼り付けた画像"));
             return;
         }
     }
     if (data->hasImage()) {
-        AddPicture(IconPicture(qvariant_cast<QImage>(data->imageData())), QStringLiteral("貼り付けた画像"));
+        AddPicture(IconPicture(qvariant_cast<QImage>(data->imageData())), tr("貼り付けた画像"));
         return;
     }
-    cannotUse(QStringLiteral("クリップボード"), QStringLiteral("画像がありません。"));
+    cannotUse(tr("クリップボード"), tr("画像がありません。"));
 }
 
 void frmCreate::Paste()
@@ -431,26 +440,27 @@ void frmCreate::cmdSave_Click()
         if (m_prepared.empty())
             return;
         SaveFileRequest request;
-        request.title = QStringLiteral("アイコンを作成");
+        request.title = tr("アイコンを作成");
         request.folder = m_firstFile.isEmpty() ? QDir::homePath() : m_firstFile.folder().shown();
         request.name = (m_firstFile.isEmpty() ? QStringLiteral("icon") : QFileInfo(m_firstFile.fileName()).completeBaseName())
                        + QStringLiteral(".ico");
-        request.filter = QStringLiteral("アイコン|*.ico");
+        //: A save-file dialog's filter, "name|patterns": keep the | and the pattern.
+        request.filter = tr("アイコン|*.ico");
         const auto saved = platform().files->saveFile(this, request);
         if (!saved)
             return;
         QString why;
         const QByteArray bytes = iconsource::writeIco(m_prepared, &why);
         if (bytes.isEmpty())
-            why = QStringLiteral("アイコンを作れません。\n\n") + why;
+            why = tr("アイコンを作れません。\n\n") + why;
         else
             why = IconExport::WriteWhole(StoredPath::fromText(saved->path), bytes);
         if (!why.isEmpty()) {
             platform().messages->show(
-                this, message(QStringLiteral("ファイルを保存できませんでした。\n\n%1\n\n%2").arg(saved->path, why), MsgIcon::Critical));
+                this, message(tr("ファイルを保存できませんでした。\n\n%1\n\n%2").arg(saved->path, why), MsgIcon::Critical));
             return;
         }
-        lblStatus->setText(QStringLiteral("保存しました: %1").arg(saved->path));
+        lblStatus->setText(tr("保存しました: %1").arg(saved->path));
     });
 }
 

@@ -67,7 +67,7 @@ public:
 QString languageText(int language)
 {
     const QString hex = QStringLiteral("0x%1").arg(language, 4, 16, QLatin1Char('0'));
-    return language == 0 ? QStringLiteral("ニュートラル (%1)").arg(hex) : hex;
+    return language == 0 ? frmIconInfo::tr("ニュートラル (%1)").arg(hex) : hex;
 }
 
 } // namespace
@@ -75,7 +75,7 @@ QString languageText(int language)
 frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_icon(std::move(icon))
 {
     setObjectName(QStringLiteral("frmIconInfo"));
-    setWindowTitle(QStringLiteral("アイコンの情報"));
+    setWindowTitle(tr("アイコンの情報"));
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
 
     const iconsource::IconFile& file = IconExport::Source(m_icon);
@@ -86,21 +86,21 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     txtPath->setObjectName(QStringLiteral("txtPath"));
     txtPath->setReadOnly(true);
     txtPath->setCursorPosition(0);
-    form->addRow(QStringLiteral("ファイル:"), txtPath);
-    lblIcon = new QLabel(QStringLiteral("%1（画像 %2 個）").arg(m_icon.index).arg(m_entries.size()), this);
+    form->addRow(tr("ファイル:"), txtPath);
+    lblIcon = new QLabel(tr("%1（画像 %2 個）").arg(m_icon.index).arg(m_entries.size()), this);
     lblIcon->setObjectName(QStringLiteral("lblIcon"));
-    form->addRow(QStringLiteral("アイコンの番号:"), lblIcon);
+    form->addRow(tr("アイコンの番号:"), lblIcon);
 
     // Programs and libraries name their groups.
     if (const iconsource::GroupName name = file.groupName(m_icon.index); !name.name.isEmpty()) {
         lblResource = new QLabel(name.name, this);
         lblResource->setObjectName(QStringLiteral("lblResource"));
         lblResource->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        form->addRow(QStringLiteral("リソース名:"), lblResource);
+        form->addRow(tr("リソース名:"), lblResource);
         if (name.language >= 0) {
             lblLanguage = new QLabel(languageText(name.language), this);
             lblLanguage->setObjectName(QStringLiteral("lblLanguage"));
-            form->addRow(QStringLiteral("言語:"), lblLanguage);
+            form->addRow(tr("言語:"), lblLanguage);
         }
     }
 
@@ -130,12 +130,12 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
         if (!image.isNull() && (image.width() > fit || image.height() > fit))
             image = image.scaled(fit, fit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         const QString format = facts.png ? QStringLiteral("PNG") : QStringLiteral("BMP");
-        QString text = QStringLiteral("%1 × %2\n%3 ビット・%4\n%5 バイト")
+        QString text = tr("%1 × %2\n%3 ビット・%4\n%5 バイト")
                            .arg(facts.size.width()).arg(facts.size.height())
                            .arg(facts.depth).arg(format, japanese.toString(qlonglong(facts.bytes)));
         auto* item = new QListWidgetItem(text, Images);
         if (image.isNull())
-            item->setText(text + QStringLiteral("\n（読み込めません）"));
+            item->setText(text + tr("\n（読み込めません）"));
         else
             item->setData(Qt::DecorationRole, QPixmap::fromImage(image));
         item->setData(Qt::UserRole, i);
@@ -161,10 +161,10 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
     const int bar = Images->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     Images->setMinimumSize(std::min(width + spacing, screen.width() - 120) + frame, height + bar + frame);
 
-    cmdSave = new QPushButton(QStringLiteral("保存(&S)..."), this);
+    cmdSave = new QPushButton(tr("保存(&S)..."), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    cmdSave->setToolTip(QStringLiteral("選んだ画像を PNG 画像、BMP 画像またはアイコンとして保存します"));
-    cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
+    cmdSave->setToolTip(tr("選んだ画像を PNG 画像、BMP 画像またはアイコンとして保存します"));
+    cmdClose = new QPushButton(tr("閉じる"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -179,12 +179,12 @@ frmIconInfo::frmIconInfo(QWidget* owner, IconOfFile icon) : QDialog(owner), m_ic
 
     popImage = new QMenu(this);
     popImage->setObjectName(QStringLiteral("popImage"));
-    MICopy = popImage->addAction(QStringLiteral("コピー(&C)"));
+    MICopy = popImage->addAction(tr("コピー(&C)"));
     MICopy->setObjectName(QStringLiteral("MICopy"));
     MICopy->setShortcut(QKeySequence::Copy);
     MICopy->setShortcutContext(Qt::WidgetShortcut);
     Images->addAction(MICopy);   // Ctrl+C where the images have the focus
-    MISave = popImage->addAction(QStringLiteral("保存(&S)..."));
+    MISave = popImage->addAction(tr("保存(&S)..."));
     MISave->setObjectName(QStringLiteral("MISave"));
     Images->setContextMenuPolicy(Qt::CustomContextMenu);
 

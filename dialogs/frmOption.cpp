@@ -40,8 +40,13 @@ struct ColourOption {
     QPoint pos;
 };
 const ColourOption ColourOptions[6] = {
-    {"グレイ", 1, {80, 16}},   {"グリーン", 2, {148, 16}}, {"ピンク", 3, {12, 60}},
-    {"ｽﾀﾝﾀﾞｰﾄﾞ", 0, {12, 16}}, {"ブルー", 4, {80, 60}},   {"イエロー", 5, {148, 60}},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "グレイ"), 1, {80, 16}},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "グリーン"), 2, {148, 16}},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ピンク"), 3, {12, 60}},
+    //: The toolbar's standard colours.
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ｽﾀﾝﾀﾞｰﾄﾞ"), 0, {12, 16}},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ブルー"), 4, {80, 60}},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "イエロー"), 5, {148, 60}},
 };
 
 // Command1 by index (the association buttons' order): place and description.
@@ -50,20 +55,20 @@ struct AssociationRow {
     const char* description;
     const char* how;
 };
-const char* const ByDoubleClick = "ダブルクリックで起動します。";
-const char* const ByContextMenu = "右クリックのコンテキストメニューから起動するようになります。";
+const char* const ByDoubleClick = QT_TRANSLATE_NOOP("zor::frmOption", "ダブルクリックで起動します。");
+const char* const ByContextMenu = QT_TRANSLATE_NOOP("zor::frmOption", "右クリックのコンテキストメニューから起動するようになります。");
 const AssociationRow AssociationRows[AssociationButtonCount] = {
     {{16, 96},
-     "アイコンライブラリファイルです。アイコン集などはこの形式で配布されることが多い（特に海外では）ので関連付けることをおすすめします。",
+     QT_TRANSLATE_NOOP("zor::frmOption", "アイコンライブラリファイルです。アイコン集などはこの形式で配布されることが多い（特に海外では）ので関連付けることをおすすめします。"),
      ByDoubleClick},
     {{128, 96},
-     "ダイナミックリンクライブラリファイルです。アイコン集の配布などに使われるほか、shell32.dllなどのようにWindowsのシステムファイルの中にもアイコンをたくさん含むものがあります。",
+     QT_TRANSLATE_NOOP("zor::frmOption", "ダイナミックリンクライブラリファイルです。アイコン集の配布などに使われるほか、shell32.dllなどのようにWindowsのシステムファイルの中にもアイコンをたくさん含むものがあります。"),
      ByDoubleClick},
-    {{240, 96}, "アイコンファイルです。ちょっと拡大表示してみたいときなどに便利です。", ByContextMenu},
+    {{240, 96}, QT_TRANSLATE_NOOP("zor::frmOption", "アイコンファイルです。ちょっと拡大表示してみたいときなどに便利です。"), ByContextMenu},
     {{352, 96},
-     "フォルダを開くと中身のアイコンファイルを全て表示します。アイコン形式で配布されているアイコン集をみるのに便利です。",
+     QT_TRANSLATE_NOOP("zor::frmOption", "フォルダを開くと中身のアイコンファイルを全て表示します。アイコン形式で配布されているアイコン集をみるのに便利です。"),
      ByContextMenu},
-    {{128, 144}, "コントロールパネルアプレットのファイルです。", ByContextMenu},
+    {{128, 144}, QT_TRANSLATE_NOOP("zor::frmOption", "コントロールパネルアプレットのファイルです。"), ByContextMenu},
 };
 
 // Command4 by index: caption, y and launcher row.
@@ -73,10 +78,10 @@ struct ShortcutRow {
     int code;
 };
 const ShortcutRow ShortcutRows[4] = {
-    {"ｺﾝﾄﾛｰﾙﾊﾟﾈﾙの画面を開く", 96, 2},
-    {"ｺﾝﾄﾛｰﾙﾊﾟﾈﾙを開く", 60, 0},
-    {"ﾌｫﾙﾀﾞｵﾌﾟｼｮﾝを開く", 132, 1},
-    {"ﾃﾞｽｸﾄｯﾌﾟﾃｰﾏを開く", 168, 11},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ｺﾝﾄﾛｰﾙﾊﾟﾈﾙの画面を開く"), 96, 2},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ｺﾝﾄﾛｰﾙﾊﾟﾈﾙを開く"), 60, 0},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ﾌｫﾙﾀﾞｵﾌﾟｼｮﾝを開く"), 132, 1},
+    {QT_TRANSLATE_NOOP("zor::frmOption", "ﾃﾞｽｸﾄｯﾌﾟﾃｰﾏを開く"), 168, 11},
 };
 
 // A frame as the old toolkit drew it: the caption sits on the top border, so that
@@ -187,10 +192,10 @@ QPushButton* placedButton(const QString& caption, QWidget* parent, const QRect& 
 
 } // namespace
 
-const QString frmOption::BannerText = QStringLiteral("アイコンライブラリ ビューア — オプション");
-const QString frmOption::Label1Text = QStringLiteral(
+const QString frmOption::BannerText = QStringLiteral(QT_TRANSLATE_NOOP("zor::frmOption", "アイコンライブラリ ビューア — オプション"));
+const QString frmOption::Label1Text = QStringLiteral(QT_TRANSLATE_NOOP("zor::frmOption",
     "関連づけたいァイル形式のボタンを押すと、ダブルクリックしたときもしくは右クリックのコンテキストメニューから"
-    "QEL TORMELIA VIEWERが起動します。また、ボタンの上にマウスポインタを重ねるとそのァイル形式の説明が表示されます。");
+    "QEL TORMELIA VIEWERが起動します。また、ボタンの上にマウスポインタを重ねるとそのァイル形式の説明が表示されます。"));
 
 int frmOption::ColorCodeOf(int index) { return index >= 0 && index < 6 ? ColourOptions[index].code : -1; }
 
@@ -207,7 +212,7 @@ QString frmOption::AssociationDescription(int index)
     if (index < 0 || index >= AssociationButtonCount)
         return {};
     const AssociationRow& row = AssociationRows[index];
-    return QString::fromUtf8(row.description) + QLatin1Char('\n') + QString::fromUtf8(row.how);
+    return tr(row.description) + QLatin1Char('\n') + tr(row.how);
 }
 
 int frmOption::LauncherCodeOf(int index) { return index >= 0 && index < 4 ? ShortcutRows[index].code : -1; }
@@ -224,7 +229,7 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
     new FocusMark(this);
 
     // Under the banner's title, in the program's language.
-    lblBanner = new QLabel(BannerText, this);
+    lblBanner = new QLabel(tr(BannerText.toUtf8().constData()), this);
     lblBanner->setObjectName(QStringLiteral("lblBanner"));
     lblBanner->setGeometry(64, 34, 380, 20);
     lblBanner->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
@@ -234,7 +239,7 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
     SSTab1->setGeometry(4, 68, 457, 289);
     SSTab1->tabBar()->setFont(QFont(DialogFont, 9));
     int i = 0;
-    for (const char* caption : {"オプション", "関連づけ", "便利な機能"}) {
+    for (const char* caption : {QT_TR_NOOP("オプション"), QT_TR_NOOP("関連づけ"), QT_TR_NOOP("便利な機能")}) {
         // The controls are placed relative to the whole tab control, tab row included,
         // while a page starts below the row: each page carries a canvas the size of the
         // tab control, shifted back whenever the pages move.
@@ -243,7 +248,7 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
         canvas->setObjectName(QStringLiteral("SSTab1_canvas%1").arg(i));
         canvas->setGeometry(0, 0, SSTab1->width(), SSTab1->height());
         m_pages[size_t(i++)] = canvas;
-        SSTab1->addTab(tabPage, QString::fromUtf8(caption));
+        SSTab1->addTab(tabPage, tr(caption));
     }
     if (auto* stack = SSTab1->findChild<QStackedWidget*>())
         stack->installEventFilter(this);
@@ -254,7 +259,7 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
     Command2 = new QPushButton(QStringLiteral("OK"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(260, 360, 97, 25);
-    Command3 = new QPushButton(QStringLiteral("キャンセル"), this);
+    Command3 = new QPushButton(tr("キャンセル"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
     Command3->setGeometry(364, 360, 97, 25);
     for (QPushButton* b : {Command2, Command3}) {
@@ -267,19 +272,20 @@ frmOption::frmOption(QWidget* owner) : QDialog(owner), m_owner(owner)
 
 void frmOption::buildOptionsTab(QWidget* page)
 {
-    Frame1 = new QGroupBox(QStringLiteral("起動設定"), page);
+    Frame1 = new QGroupBox(tr("起動設定"), page);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setStyleSheet(FrameStyle);
     Frame1->setGeometry(8, 28, 213, 105);
-    const char* switches[3] = {"前回の位置を復元する", "前回のサイズを復元する", "前回のアイコンのサイズを復元する"};
+    const char* switches[3] = {QT_TR_NOOP("前回の位置を復元する"), QT_TR_NOOP("前回のサイズを復元する"),
+                               QT_TR_NOOP("前回のアイコンのサイズを復元する")};
     for (int k = 0; k < 3; ++k) {
-        Check1[size_t(k)] = new QCheckBox(QString::fromUtf8(switches[k]), Frame1);
+        Check1[size_t(k)] = new QCheckBox(tr(switches[k]), Frame1);
         Check1[size_t(k)]->setObjectName(QStringLiteral("Check1_%1").arg(k));
         Check1[size_t(k)]->setGeometry(8, 16 + 24 * k, 201, 13);
         fitCaption(Check1[size_t(k)]);
     }
 
-    Frame2 = new QGroupBox(QStringLiteral("ツールバーのアイコン"), page);
+    Frame2 = new QGroupBox(tr("ツールバーのアイコン"), page);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Frame2->setStyleSheet(FrameStyle);
     Frame2->setGeometry(228, 28, 221, 105);
@@ -289,7 +295,7 @@ void frmOption::buildOptionsTab(QWidget* page)
         const ColourOption& o = ColourOptions[k];
         auto* b = new QToolButton(Frame2);
         b->setObjectName(QStringLiteral("Option1_%1").arg(k));
-        b->setText(QString::fromUtf8(o.caption));
+        b->setText(tr(o.caption));
         b->setIcon(QIcon(bundledPicture(QStringLiteral(":/art/sample%1.png").arg(o.code))));
         b->setIconSize(QSize(16, 16));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -300,7 +306,7 @@ void frmOption::buildOptionsTab(QWidget* page)
     }
     connect(m_colours, &QButtonGroup::idClicked, this, [this](int k) { Option1_Click(k); });
 
-    Frame3 = new QGroupBox(QStringLiteral("よく開くファイル　４つまで登録できます。"), page);
+    Frame3 = new QGroupBox(tr("よく開くファイル　４つまで登録できます。"), page);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     Frame3->setStyleSheet(FrameStyle);
     Frame3->setGeometry(8, 140, 441, 105);
@@ -328,7 +334,7 @@ void frmOption::buildAssociationsTab(QWidget* page)
     Label1->setGeometry(12, 36, 437, 45);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setText(Label1Text);
+    Label1->setText(tr(Label1Text.toUtf8().constData()));
 
     for (int k = 0; k < AssociationButtonCount; ++k) {
         QPushButton* b = placedButton(AssociationCaption(k), page, QRect(AssociationRows[k].pos, QSize(85, 25)));
@@ -349,7 +355,7 @@ void frmOption::buildShortcutsTab(QWidget* page)
 {
     for (int k = 0; k < 4; ++k) {
         const ShortcutRow& row = ShortcutRows[k];
-        QPushButton* b = placedButton(QString::fromUtf8(row.caption), page, QRect(28, row.y, 165, 25));
+        QPushButton* b = placedButton(tr(row.caption), page, QRect(28, row.y, 165, 25));
         b->setObjectName(QStringLiteral("Command4_%1").arg(k));
         connect(b, &QPushButton::clicked, this, [this, k] { Command4_Click(k); });
         Command4[size_t(k)] = b;
@@ -423,7 +429,7 @@ void frmOption::Command6_Click(int index)
         if (index < 0 || index >= 4)
             return;
         // A cancelled browse keeps what the row held.
-        if (const auto file = platform().files->openFile(this, IconFileFilter))
+        if (const auto file = platform().files->openFile(this, iconFileFilter()))
             Text2[size_t(index)]->setText(*file);
     });
 }
@@ -444,7 +450,7 @@ void frmOption::Text2_ContextMenu(int index, const QPoint& pos)
         QLineEdit* t = Text2[size_t(index)];
         std::unique_ptr<QMenu> menu(t->createStandardContextMenu());
         menu->addSeparator();
-        QAction* clear = menu->addAction(QStringLiteral("クリア"));
+        QAction* clear = menu->addAction(tr("クリア"));
         clear->setEnabled(!t->text().isEmpty());
         if (menu->exec(t->mapToGlobal(pos)) == clear)
             Text2_Clear(index);

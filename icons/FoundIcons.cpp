@@ -116,7 +116,7 @@ QVariant FoundIconModel::data(const QModelIndex& mi, int role) const
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case Qt::ToolTipRole:
-        return QStringLiteral("%1,%2\n最大 %3 × %3").arg(f.path.shown()).arg(r.index).arg(r.largest);
+        return tr("%1,%2\n最大 %3 × %3").arg(f.path.shown()).arg(r.index).arg(r.largest);
     case FileNameRole:
         return f.name;
     case Qt::DecorationRole:
@@ -134,15 +134,17 @@ QVariant FoundIconModel::headerData(int section, Qt::Orientation orientation, in
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case Name:
-        return QStringLiteral("ファイル名");
+        return tr("ファイル名");
     case Folder:
-        return QStringLiteral("フォルダ");
+        //: Column header: the folder a file is in.
+        return tr("フォルダ");
     case Number:
-        return QStringLiteral("番号");
+        //: Column header: the icon's number in its file.
+        return tr("番号");
     case Largest:
-        return QStringLiteral("最大サイズ");
+        return tr("最大サイズ");
     case Images:
-        return QStringLiteral("画像数");
+        return tr("画像数");
     default:
         return QString();
     }

@@ -3,6 +3,7 @@
 // image per icon, and one list item per icon labelled with its zero-based number.
 #include "platform/iconsource/StoredPath.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -14,9 +15,12 @@ namespace zor {
 class ImageList;
 class ListView;
 
-// The open-file dialogs' filter: icon-bearing files, and all files.
-inline const QString IconFileFilter = QStringLiteral(
-    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*");
+// The open-file dialogs' filter: icon-bearing files, and all files; iconFileFilter() is it in
+// the program's language.
+//: An open-file dialog's filter, "name|patterns|name|patterns": keep the | and the patterns.
+inline const QString IconFileFilter = QStringLiteral(QT_TRANSLATE_NOOP("zor::IcoGet",
+    "含ｱｲｺﾝﾌｧｲﾙ(*.icl,*.ico,*.exe,*.dll)|*.ico;*.icl;*.exe;*.dll|すべてのﾌｧｲﾙ(*.*)|*.*"));
+inline QString iconFileFilter() { return QCoreApplication::translate("zor::IcoGet", IconFileFilter.toUtf8().constData()); }
 
 namespace IcoGet {
 

@@ -4,6 +4,7 @@
 #include "platform/iconsource/WholeFile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,14 +34,14 @@ QString Reason(int error)
 {
     switch (error) {
     case ENOSPC:
-    case EDQUOT: return QStringLiteral("ディスクの空き領域が足りません。");
-    case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
+    case EDQUOT: return QCoreApplication::translate("zor::IconExport", "ディスクの空き領域が足りません。");
+    case EFBIG: return QCoreApplication::translate("zor::IconExport", "ファイルが大きすぎます。");
     case EACCES:
-    case EPERM: return QStringLiteral("書き込みが許可されていません。");
-    case EROFS: return QStringLiteral("読み取り専用の場所です。");
-    case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
+    case EPERM: return QCoreApplication::translate("zor::IconExport", "書き込みが許可されていません。");
+    case EROFS: return QCoreApplication::translate("zor::IconExport", "読み取り専用の場所です。");
+    case EISDIR: return QCoreApplication::translate("zor::IconExport", "同じ名前のフォルダがあります。");
     case ENOENT:
-    case ENOTDIR: return QStringLiteral("フォルダが見つかりません。");
+    case ENOTDIR: return QCoreApplication::translate("zor::IconExport", "フォルダが見つかりません。");
     default: return QString::fromLocal8Bit(std::strerror(error));
     }
 }
@@ -283,7 +284,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         spent += iconsource::outputCost(bytes.size());
         if (spent > limit) {
             result.failedFile = target.shown();
-            result.error = QStringLiteral("%1 から書き出せる大きさの上限 (%2 バイト、ファイルの大きさの %3 倍) を超えるため、ここで止めました。")
+            result.error = QCoreApplication::translate("zor::IconExport", "%1 から書き出せる大きさの上限 (%2 バイト、ファイルの大きさの %3 倍) を超えるため、ここで止めました。")
                                .arg(icon.path.shown())
                                .arg(limit)
                                .arg(iconsource::kOutputPerInputByte);

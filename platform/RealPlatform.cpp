@@ -559,7 +559,20 @@ struct RealPlatform::Parts {
     RealShell shell;
     RealDesktop desktop;
     QTranslator qtTexts;
+    QTranslator programTexts;
 };
+
+QString ProgramLanguage(const QLocale& locale)
+{
+    // C/POSIX: the sources' texts, and LANGUAGE does not count there (as for gettext).
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("ja");
+    const QString first = locale.uiLanguages().value(0);
+    if (first.isEmpty())
+        return QStringLiteral("ja");
+    const QLocale::Language language = QLocale(first).language();
+    return language == QLocale::Japanese || language == QLocale::C ? QStringLiteral("ja") : QStringLiteral("en");
+}
 
 RealPlatform::RealPlatform(QList<QByteArray> argv) : m_parts(new Parts(std::move(argv)))
 {
@@ -576,9 +589,14 @@ RealPlatform::RealPlatform(QList<QByteArray> argv) : m_parts(new Parts(std::move
     p.shell = &m_parts->shell;
     p.desktop = &m_parts->desktop;
     installPlatform(p);
-    // Qt's own texts (file dialogs, standard buttons) in the program's language.
-    if (m_parts->qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&m_parts->qtTexts);
+    // The program's texts, and Qt's own (file dialogs, standard buttons), in one language: the
+    // sources are Japanese, so English needs the program's translation and Qt's untranslated texts.
+    if (ProgramLanguage(QLocale::system()) == QLatin1String("ja")) {
+        if (m_parts->qtTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&m_parts->qtTexts);
+    } else if (m_parts->programTexts.load(QStringLiteral(":/i18n/zor_en.qm"))) {
+        QCoreApplication::installTranslator(&m_parts->programTexts);
+    }
 }
 
 RealPlatform::~RealPlatform()

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <vector>
 
@@ -80,6 +81,10 @@ public:
     // "name|patterns|name|patterns" -> Qt's "name (patterns);;..." form.
     static QStringList translateFilter(const QString& filter);
 };
+
+// The language of the program's texts for a locale: "ja" (the sources' own texts) when its first
+// UI language is Japanese or it is the C/POSIX locale, "en" for every other one.
+QString ProgramLanguage(const QLocale& locale);
 
 // Owns the real facilities and installs them.
 class RealPlatform {

@@ -4,6 +4,8 @@
 #include "platform/desktop/Desktop.h"
 #include "shell/RegEdit.h"
 
+#include <QCoreApplication>
+
 namespace zor {
 
 namespace {
@@ -19,14 +21,14 @@ struct FileRow {
     const char* icon;
     const char* description;
     const char* className;
-    const char* message;
+    const char* message;   // shown, in the program's language; the others are written as they are
 };
 
 const FileRow FileRows[] = {
-    {AssociationButton::Icl, "icl", "開く(&O)", true, "%1", "ｱｲｺﾝﾗｲﾌﾞﾗﾘｰ", "NO", ".iclファイルを関連づけました。"},
-    {AssociationButton::Dll, "dll", "アイコンを閲覧(&I)", true, "NO", "NO", "NO", ".dllファイルを関連づけました。"},
-    {AssociationButton::Ico, "ico", "アイコンを閲覧(&I)", false, "NO", "NO", "NO", ".icoファイルを関連づけました。"},
-    {AssociationButton::Cpl, "cpl", "アイコンを閲覧(&I)", true, "NO", "NO", "NO", ".cplファイルを関連づけました。"},
+    {AssociationButton::Icl, "icl", "開く(&O)", true, "%1", "ｱｲｺﾝﾗｲﾌﾞﾗﾘｰ", "NO", QT_TRANSLATE_NOOP("zor::Associations", ".iclファイルを関連づけました。")},
+    {AssociationButton::Dll, "dll", "アイコンを閲覧(&I)", true, "NO", "NO", "NO", QT_TRANSLATE_NOOP("zor::Associations", ".dllファイルを関連づけました。")},
+    {AssociationButton::Ico, "ico", "アイコンを閲覧(&I)", false, "NO", "NO", "NO", QT_TRANSLATE_NOOP("zor::Associations", ".icoファイルを関連づけました。")},
+    {AssociationButton::Cpl, "cpl", "アイコンを閲覧(&I)", true, "NO", "NO", "NO", QT_TRANSLATE_NOOP("zor::Associations", ".cplファイルを関連づけました。")},
 };
 
 const FileRow* fileRow(int index)
@@ -51,7 +53,9 @@ void confirm(QWidget* parent, const QString& text)
 void reportUnwritten(QWidget* parent, const QString& subject, const QStringList& unwritten)
 {
     Message m;
-    m.text = subject + QStringLiteral("を関連づけられませんでした。\n書き込めなかった場所:\n") + unwritten.join(QLatin1Char('\n'));
+    //: %1 is what was to be associated (".icl files", "folders"), %2 the places, one a line.
+    m.text = QCoreApplication::translate("zor::Associations", "%1を関連づけられませんでした。\n書き込めなかった場所:\n%2")
+                 .arg(subject, unwritten.join(QLatin1Char('\n')));
     m.icon = MsgIcon::Critical;
     platform().messages->show(parent, m);
 }
@@ -61,7 +65,7 @@ void reportUnwritten(QWidget* parent, const QString& subject, const QStringList&
 QString AssociationCaption(int index)
 {
     if (index == int(AssociationButton::Folder))
-        return QStringLiteral("フォルダ");
+        return QCoreApplication::translate("zor::Associations", "フォルダ", "the folders' association button");
     if (const FileRow* row = fileRow(index))
         return QLatin1Char('.') + QString::fromUtf8(row->ext);
     return {};
@@ -94,15 +98,16 @@ void RegisterAssociation(int index, QWidget* parent)
         SetFileType(ext, QString::fromUtf8(row->caption), Verb, command, row->makeDefault, icon, description,
                     className, &unwritten);
         unwritten += platform().desktop->registerFileType(executable, ext, row->makeDefault);
-        subject = QLatin1Char('.') + ext + QStringLiteral("ファイル");
-        message = QString::fromUtf8(row->message);
+        //: %1 is an extension with its dot (".icl"): files of that type.
+        subject = QCoreApplication::translate("zor::Associations", "%1ファイル").arg(QLatin1Char('.') + ext);
+        message = QCoreApplication::translate("zor::Associations", row->message);
     } else {
         SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN"), QString(), Browse, &unwritten);
         SetRegString(HKEY_CLASSES_ROOT, QStringLiteral("Directory\\shell\\ZOROPEN\\command"), QString(), command,
                      &unwritten);
         unwritten += platform().desktop->registerFolderHandler(executable);
-        subject = QStringLiteral("フォルダ");
-        message = QStringLiteral("フォルダを関連づけました。");
+        subject = QCoreApplication::translate("zor::Associations", "フォルダ", "folders, as what could not be associated");
+        message = QCoreApplication::translate("zor::Associations", "フォルダを関連づけました。");
     }
     unwritten.removeDuplicates();
     if (!unwritten.isEmpty())

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/desktop/Shell.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -14,7 +15,7 @@ void ShellOpen(const QString& file, int show, QWidget* parent)
     if (platform().shell->openDocument(file, show))
         return;
     Message m;
-    m.text = QStringLiteral("エラーが発生しました。");
+    m.text = QCoreApplication::translate("zor::ExeExeExe", "エラーが発生しました。");
     m.icon = MsgIcon::Critical;
     platform().messages->show(parent, m);
 }

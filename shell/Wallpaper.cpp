@@ -6,6 +6,7 @@
 #include "platform/desktop/Desktop.h"
 #include "shell/RegEdit.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -18,7 +19,7 @@ void SetWallpaperFromList(QWidget* parent, const ListView& list, const ImageList
     if (large.isEmpty()) {
         Message m;
         // Two line breaks leave the empty line between the texts.
-        m.text = QStringLiteral("ファイルが読み込まれていません。\n\nerror plase: Form1.MFSetWall");
+        m.text = QCoreApplication::translate("zor::Wallpaper", "ファイルが読み込まれていません。\n\nerror plase: Form1.MFSetWall");
         m.icon = MsgIcon::Critical;
         platform().messages->show(parent, m);
         return;
@@ -40,7 +41,7 @@ void SetWallpaperFromList(QWidget* parent, const ListView& list, const ImageList
     }
     if (!tile.save(path, "BMP")) {
         Message m;
-        m.text = QStringLiteral("壁紙のファイルを保存できませんでした。\n\n") + path;
+        m.text = QCoreApplication::translate("zor::Wallpaper", "壁紙のファイルを保存できませんでした。\n\n") + path;
         m.icon = MsgIcon::Critical;
         platform().messages->show(parent, m);
         return;

@@ -58,7 +58,7 @@ Form2::Form2(QWidget* owner, const EnlargedViewSource& source)
     : QDialog(owner), m_owner(owner), m_source(source)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("QEL TORMELIA VIEWER 拡大表示"));
+    setWindowTitle(tr("QEL TORMELIA VIEWER 拡大表示"));
     // Fixed single border: a close box, no maximise or minimise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -102,14 +102,14 @@ void Form2::buildToolbars()
 
     struct Glyph { int index; const char* file; const char* name; };
     const Glyph glyphs[] = {
-        {2, "view_prev", "前のアイコン"},
-        {3, "view_next", "後ろのアイコン"},
-        {5, "view_large", "大きいアイコン"},
-        {6, "view_small", "小さいアイコン"},
+        {2, "view_prev", QT_TR_NOOP("前のアイコン")},
+        {3, "view_next", QT_TR_NOOP("後ろのアイコン")},
+        {5, "view_large", QT_TR_NOOP("大きいアイコン")},
+        {6, "view_small", QT_TR_NOOP("小さいアイコン")},
     };
     auto makeButton = [this](const Glyph& g) {
         auto* b = new QToolButton(Toolbar1);
-        const QString name = QString::fromUtf8(g.name);
+        const QString name = tr(g.name);
         b->setObjectName(QStringLiteral("Button%1").arg(g.index));
         b->setIcon(QIcon(bundledPicture(QStringLiteral(":/art/%1.png").arg(QLatin1String(g.file)))));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -144,7 +144,8 @@ void Form2::buildToolbars()
     m_ok = new CaptionButton(Toolbar2);
     m_ok->setObjectName(QStringLiteral("Button1"));
     m_ok->setIcon(QIcon(bundledPicture(QStringLiteral(":/art/view_ok.png"))));
-    m_ok->setText(QStringLiteral("　ＯＫ　"));
+    //: Closes the window; the full-width spaces only pad the Japanese caption.
+    m_ok->setText(tr("　ＯＫ　"));
     m_ok->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_ok->setAutoRaise(true);
     m_ok->setIconSize(QSize(16, 16));

@@ -19,6 +19,10 @@ for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(head -n 1 "$tmp/display")
 export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
+# The Japanese titles the windows are found by, on any desktop: the C locale, UTF-8 for the
+# patterns that find them.
+unset LANGUAGE
+export LC_ALL=C.UTF-8
 mkdir -p "$XDG_CONFIG_HOME/QEL" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 openbox --sm-disable >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
