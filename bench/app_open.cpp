@@ -94,7 +94,13 @@ void BM_PageDownThroughFolderOf50000Icons(benchmark::State& state)
         list.selectItem(1);
         list.verticalScrollBar()->setValue(0);
         QApplication::processEvents();
-        while (list.verticalScrollBar()->value() < list.verticalScrollBar()->maximum()) {
+        // To the bottom: until the scroll bar is at its end or the keys move nothing more (the
+        // last row can stand short of the bar's end).
+        int lastValue = -1, lastRow = -1;
+        while (list.verticalScrollBar()->value() < list.verticalScrollBar()->maximum()
+               && (list.verticalScrollBar()->value() != lastValue || list.currentIndex().row() != lastRow)) {
+            lastValue = list.verticalScrollBar()->value();
+            lastRow = list.currentIndex().row();
             const auto start = std::chrono::steady_clock::now();
             QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
             QApplication::sendEvent(&list, &press);
