@@ -15,12 +15,14 @@
 #include <QSet>
 
 #include <functional>
+#include <optional>
 #include <tuple>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <climits>
+#include <clocale>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -430,7 +432,13 @@ int zorIcons(int argc, char* argv[], Pictures* pictures)
         return pictures ? finish(pictures->create(argc - 2, argv + 2)) : handOff(argv);
     if (argc > 1 && QByteArrayView(argv[1]) == "build-icl")
         return pictures ? finish(pictures->buildIcl(argc - 2, argv + 2)) : handOff(argv);
-    QCoreApplication app(argc, argv);
+    // zor-icons reads only directories and needs no application object, which costs a
+    // good part of its start; the locale it would set gives the system's messages.
+    std::optional<QCoreApplication> app;
+    if (pictures)
+        app.emplace(argc, argv);
+    else
+        std::setlocale(LC_ALL, "");
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
