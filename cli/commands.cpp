@@ -27,6 +27,7 @@
 #include <unistd.h>
 
 using namespace zor::iconsource;
+
 namespace cli {
 
 namespace {
