@@ -6,7 +6,7 @@ SCREENSHOT ?= zor-screenshot.png
 
 # System packages the build and the tests need; mk/*.mk add their own.
 PKGS := cmake ninja-build g++ qt6-base-dev libgl-dev zlib1g-dev libgtest-dev googletest \
-        libbenchmark-dev xvfb xauth fonts-noto-cjk
+        libbenchmark-dev xvfb xauth fonts-noto-cjk time
 EXTRA_TESTS :=
 
 -include mk/*.mk

@@ -2,7 +2,7 @@
 // mask rows, both bottom-up. Qt's ICO plugin drops the AND mask of 8- and 24-bit images
 // and refuses 16-bit ones, so the pixels are read here.
 
-#include "Formats.h"
+#include "Decoders.h"
 
 #include <QList>
 
@@ -32,25 +32,6 @@ int channel(quint32 value, quint32 mask)
 }
 
 } // namespace
-
-std::optional<BITMAPINFOHEADER> BITMAPINFOHEADER::read(const ByteReader& r, qint64 at)
-{
-    if (!r.has(at, size))
-        return std::nullopt;
-    BITMAPINFOHEADER h;
-    h.biSize = *r.u32(at);
-    h.biWidth = *r.i32(at + 4);
-    h.biHeight = *r.i32(at + 8);
-    h.biPlanes = *r.u16(at + 12);
-    h.biBitCount = *r.u16(at + 14);
-    h.biCompression = *r.u32(at + 16);
-    h.biSizeImage = *r.u32(at + 20);
-    h.biXPelsPerMeter = *r.i32(at + 24);
-    h.biYPelsPerMeter = *r.i32(at + 28);
-    h.biClrUsed = *r.u32(at + 32);
-    h.biClrImportant = *r.u32(at + 36);
-    return h;
-}
 
 QImage decodeDib(QByteArrayView bytes)
 {

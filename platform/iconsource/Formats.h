@@ -4,7 +4,7 @@
 // one function set per format. Layouts used by one reader only live in its own file.
 
 #include "ByteReader.h"
-#include "IconSource.h"
+#include "IconFile.h"
 
 #include <QHash>
 
@@ -84,10 +84,13 @@ struct BITMAPINFOHEADER {
     static std::optional<BITMAPINFOHEADER> read(const ByteReader& r, qint64 at = 0);
 };
 
-// DIB images with their AND mask (Dib.cpp) and PNG images (Png.cpp), at their own size.
-QImage decodeDib(QByteArrayView data);
+// PNG images (ImageHeaders.cpp): the header alone tells the size.
+constexpr QByteArrayView kPngSignature("\x89PNG\r\n\x1a\n", 8);
+// The signature, then the IHDR chunk: its length, its type, width and height (big-endian).
+constexpr qint64 kIhdrTypeAt = 12;
+constexpr qint64 kIhdrWidthAt = 16;
+constexpr qint64 kIhdrHeightAt = 20;
 bool isPng(QByteArrayView data);
 std::optional<QSize> pngSize(QByteArrayView data);
-QImage decodePng(QByteArrayView data);
 
 } // namespace zor::iconsource

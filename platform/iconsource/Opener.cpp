@@ -137,7 +137,8 @@ bool readInto(int fd, QByteArray& bytes, qint64 from, qint64 to)
 // Each reader thread of a search maps its files side by side into one reserved stretch of
 // address space and gives them back together when it is full: taking a mapping away makes
 // every other core drop its view of it, and doing that once for many files instead of once
-// a file is what lets the threads read in parallel.
+// a file is what lets the threads read in parallel. The stretch is small, as every page a
+// file's directories were read from stays resident until it is given back.
 class MappingArea {
 public:
     ~MappingArea()
@@ -185,7 +186,7 @@ private:
         m_used = 0;
         return !m_broken;
     }
-    static constexpr size_t kAreaBytes = size_t(256) << 20;
+    static constexpr size_t kAreaBytes = size_t(16) << 20;
     void* m_base = MAP_FAILED;
     size_t m_used = 0;
     bool m_broken = false;
@@ -295,6 +296,21 @@ qint64 directoryBytes(QByteArrayView head, qint64 size)
         return size;
     const qint64 directoryEnd = icoDirectoryEnd(head);
     return directoryEnd > 0 ? std::max<qint64>(head.size(), std::min(size, directoryEnd)) : 0;
+}
+
+void dropPages(const IconFile& file)
+{
+    // Only a mapping of ours: memory read into, or handed to fromMapped, holds the only copy.
+    const QByteArrayView bytes = file.bytes();
+    const auto start = reinterpret_cast<uintptr_t>(bytes.data());
+    for (const Guarded& g : guarded) {
+        const uintptr_t at = g.start.load(std::memory_order_acquire);
+        if (at != 0 && start == at && size_t(bytes.size()) <= g.length.load(std::memory_order_acquire)) {
+            // Private and never written: the pages come back from the file when read again.
+            ::madvise(const_cast<char*>(bytes.data()), size_t(bytes.size()), MADV_DONTNEED);
+            return;
+        }
+    }
 }
 
 Outcome readIconSourceAt(int folder, const char* name, Need need, const std::function<void(const IconFile&)>& use)

@@ -4,7 +4,7 @@
 // cuts short while it is read gives zeros instead of ending the program. Only regular files
 // are opened, never waiting on a FIFO or a device.
 
-#include "IconSource.h"
+#include "IconFile.h"
 #include "StoredPath.h"
 
 #include <functional>
@@ -52,6 +52,11 @@ qint64 directoryBytes(QByteArrayView head, qint64 size);
 // The IconFile may be kept and used on any thread: the guard lasts as long as it does.
 std::optional<IconFile> openIconFile(const QByteArray& path, Outcome* outcome = nullptr);
 inline std::optional<IconFile> openIconFile(const StoredPath& path) { return openIconFile(path.bytes()); }
+
+// Gives back the memory the pages of a file mapped by openIconFile take once read, so that a
+// reader going once through a large file (an export) holds only what it works on; they are
+// read from the file again when needed. Nothing for a file read whole.
+void dropPages(const IconFile& file);
 
 // Opens the file and hands it to use; false, without calling use, when it cannot be opened.
 bool withIconSource(const QByteArray& path, const std::function<void(const IconFile&)>& use);

@@ -3,7 +3,7 @@
 // and the reader is handed only the chunks that make the picture: text (zTXt, iTXt) and
 // colour profiles (iCCP) inflate without a bound of their own.
 
-#include "Formats.h"
+#include "Decoders.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -17,11 +17,6 @@ namespace zor::iconsource {
 
 namespace {
 
-constexpr QByteArrayView kPngSignature("\x89PNG\r\n\x1a\n", 8);
-// The signature, then the IHDR chunk: its length, its type, width and height (big-endian).
-constexpr qint64 kIhdrTypeAt = 12;
-constexpr qint64 kIhdrWidthAt = 16;
-constexpr qint64 kIhdrHeightAt = 20;
 constexpr qint64 kIhdrBitDepthAt = 24;
 constexpr qint64 kIhdrColourTypeAt = 25;
 // Each chunk: its length, its type, the data, a CRC.
@@ -98,21 +93,6 @@ QByteArray pictureChunks(QByteArrayView data, QSize size)
 }
 
 } // namespace
-
-bool isPng(QByteArrayView data)
-{
-    return data.startsWith(kPngSignature);
-}
-
-std::optional<QSize> pngSize(QByteArrayView data)
-{
-    const ByteReader png(data);
-    const auto width = png.u32BigEndian(kIhdrWidthAt), height = png.u32BigEndian(kIhdrHeightAt);
-    if (!isPng(data) || png.slice(kIhdrTypeAt, 4) != QByteArrayView("IHDR") || !width || !height
-        || *width == 0 || *height == 0 || *width > 0x7fffffffu || *height > 0x7fffffffu)
-        return std::nullopt;
-    return QSize(int(*width), int(*height));
-}
 
 QImage decodePng(QByteArrayView data)
 {
