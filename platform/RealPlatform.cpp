@@ -515,7 +515,12 @@ public:
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override { return icon().pixmap(size, mode, state); }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override { return icon().actualSize(size, mode, state); }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override { return icon().availableSizes(mode, state); }
-    QIconEngine* clone() const override { return new LaterIcon(m_make); }
+    QIconEngine* clone() const override
+    {
+        auto* copy = new LaterIcon(m_make);
+        copy->m_icon = m_icon;   // made already, if m_make is spent
+        return copy;
+    }
 
 private:
     QIcon& icon()
@@ -531,9 +536,9 @@ private:
 };
 
 // Every menu bar asks the style for its overflow button's icon when it is made, and the
-// style reads it from a file in a way that loads every image plugin to ask it about the
-// file: most of the cost of a start-up. The icon is made when first drawn instead, which
-// is seldom: only a menu bar too narrow for its menus shows that button.
+// style reads it from a file in a way that loads every image plugin (and their libraries)
+// to ask it about the file: a good part of a start-up. The icon is made when first drawn
+// instead, which is seldom: only a menu bar too narrow for its menus shows that button.
 class LaterIconsStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
