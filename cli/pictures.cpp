@@ -4,25 +4,14 @@
 #include "commands.h"
 #include "making.h"
 
+#include "platform/iconsource/IcoWriter.h"
 #include "platform/iconsource/IconSource.h"
-
-#include <QBuffer>
 
 #include <deque>
 
 namespace {
 
 using namespace zor::iconsource;
-
-QByteArray pngBytes(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        bytes.clear();
-    return bytes;
-}
 
 class Drawing : public cli::Pictures {
 public:

@@ -3,6 +3,7 @@
 #include "dialogs/frmIconInfo.h"
 #include "platform/Platform.h"
 #include "platform/iconsource/IclWriter.h"
+#include "platform/iconsource/IcoWriter.h"
 #include "platform/iconsource/WholeFile.h"
 #include "settings/ZorSettings.h"
 
@@ -272,7 +273,7 @@ void SaveIcon(QWidget* parent, IconOfFile icon)
             const auto size = choosePngSize(parent, GroupSizes(icon));
             if (!size)
                 return;
-            bytes = PngBytes(ImageAt(icon, *size));
+            bytes = iconsource::pngBytes(ImageAt(icon, *size));
         }
         if (bytes.isEmpty())
             platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
@@ -302,7 +303,7 @@ void SaveImage(QWidget* parent, IconOfFile icon, const iconsource::GroupEntry& e
         qsizetype kind = suffixes.indexOf(QFileInfo(saved->path).suffix().toLower());
         if (kind < 0)
             kind = qBound(0, saved->filterIndex, 2);
-        const QByteArray bytes = kind == 0 ? PngBytes(image) : kind == 1 ? iconsource::icoFromEntries({entry}) : BmpBytes(image);
+        const QByteArray bytes = kind == 0 ? iconsource::pngBytes(image) : kind == 1 ? iconsource::icoFromEntries({entry}) : BmpBytes(image);
         if (bytes.isEmpty())
             platform().messages->show(parent, message(QCoreApplication::translate("zor::IconCommands", Unreadable), MsgIcon::Critical));
         else if (write(parent, saved->path, bytes))
@@ -320,7 +321,7 @@ void CopyImage(QWidget* parent, const iconsource::GroupEntry& entry)
         }
         auto* data = new QMimeData;
         data->setImageData(image);
-        data->setData(QStringLiteral("image/png"), PngBytes(image));
+        data->setData(QStringLiteral("image/png"), iconsource::pngBytes(image));
         data->setData(QStringLiteral("image/vnd.microsoft.icon"), iconsource::icoFromEntries({entry}));
         QGuiApplication::clipboard()->setMimeData(data);
     });
@@ -477,7 +478,7 @@ QMimeData* iconData(IconOfFile& icon)
         return nullptr;
     auto* data = new QMimeData;
     data->setImageData(image);
-    data->setData(QStringLiteral("image/png"), PngBytes(image));
+    data->setData(QStringLiteral("image/png"), iconsource::pngBytes(image));
     data->setData(QStringLiteral("image/vnd.microsoft.icon"), ico);
     return data;
 }

@@ -1,5 +1,6 @@
 #include "icons/IconExport.h"
 
+#include "platform/iconsource/IcoWriter.h"
 #include "platform/iconsource/Opener.h"
 #include "platform/iconsource/WholeFile.h"
 
@@ -142,18 +143,6 @@ QImage LargestImage(IconOfFile& icon)
     return sizes.empty() ? QImage() : ImageAt(icon, sizes.front());
 }
 
-QByteArray PngBytes(const QImage& image)
-{
-    QByteArray bytes;
-    if (image.isNull())
-        return bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        bytes.clear();
-    return bytes;
-}
-
 QByteArray BmpBytes(const QImage& image)
 {
     if (image.isNull())
@@ -270,7 +259,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         const QSize size = sizes[size_t(i)];
         const QByteArray bytes = request.format == Format::Ico ? GroupBytes(icon)
             : size.isEmpty()                                  ? QByteArray()
-                                                              : PngBytes(ImageAt(icon, size));
+                                                              : iconsource::pngBytes(ImageAt(icon, size));
         if (icon.inFolder)
             icon.file.reset();   // one file a folder item: let it go at once
         if (bytes.isEmpty()) {

@@ -43,7 +43,6 @@ std::vector<QSize> GroupSizes(IconOfFile& icon);
 // The group's picture at a size (its own image of that size when it has one).
 QImage ImageAt(IconOfFile& icon, QSize size);
 QImage LargestImage(IconOfFile& icon);
-QByteArray PngBytes(const QImage& image);
 // A BMP file of the picture: 24 bits, as every program reads them; transparent parts white.
 QByteArray BmpBytes(const QImage& image);
 

@@ -184,15 +184,6 @@ QByteArray dibOf(const QImage& image, int depth)
     return out;
 }
 
-QByteArray pngOf(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    return writer.write(image) ? bytes : QByteArray();
-}
-
 // Depths from the fewest bits, each from the largest size down.
 void sortAsStored(std::vector<PreparedImage>& images)
 {
@@ -370,6 +361,17 @@ std::vector<PreparedImage> prepareIcoImages(const std::vector<IconPicture>& pict
     return out;
 }
 
+QByteArray pngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    if (image.isNull())
+        return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    return writer.write(image) ? bytes : QByteArray();
+}
+
 QByteArray writeIco(std::vector<PreparedImage> images, QString* why)
 {
     if (images.empty() || images.size() > 0xffff) {
@@ -394,7 +396,7 @@ QByteArray writeIco(std::vector<PreparedImage> images, QString* why)
             setWhy(why, QStringLiteral("PNG images are 32-bit"));
             return {};
         }
-        data.push_back(im.png ? pngOf(image) : dibOf(image, im.depth));
+        data.push_back(im.png ? pngBytes(image) : dibOf(image, im.depth));
         if (data.back().isEmpty()) {
             setWhy(why, im.png ? QStringLiteral("the %1 x %1 image cannot be made a PNG").arg(im.size)
                                : QStringLiteral("the %1 x %1 image has more colours than %2 bits hold")

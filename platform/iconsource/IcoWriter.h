@@ -74,6 +74,9 @@ std::vector<PreparedImage> prepareIcoImages(const std::vector<IconPicture>& pict
 // as a DIB with its AND mask. Empty, with why set, when there is nothing to write.
 QByteArray writeIco(std::vector<PreparedImage> images, QString* why = nullptr);
 
+// A PNG file of the picture; empty when there is none or it cannot be encoded.
+QByteArray pngBytes(const QImage& image);
+
 // Both steps.
 QByteArray makeIco(const std::vector<IconPicture>& pictures, const IcoOptions& options, QString* why = nullptr);
 
