@@ -209,8 +209,14 @@ void saveLibrary(QWidget* parent, std::vector<IconOfFile>& icons, const StoredPa
 {
     std::vector<iconsource::IclGroup> groups;
     int unreadable = 0;
+    OutputBudget budget;
     for (IconOfFile& icon : icons) {
         QByteArray ico = GroupBytes(icon);
+        QString why;
+        if (!ico.isEmpty() && !budget.spend(icon, ico.size(), &why)) {
+            platform().messages->show(parent, message(why, MsgIcon::Critical));
+            return;
+        }
         if (ico.isEmpty())
             ++unreadable;
         else
@@ -488,8 +494,11 @@ QMimeData* filesData(std::vector<IconOfFile>& icons, int current)
 {
     shareReads(icons);
     QList<QUrl> urls;
+    // As many as a source's size allows: a crafted file of many groups sharing large images
+    // cannot fill the disk through a drag.
+    OutputBudget budget;
     for (IconOfFile& icon : icons) {
-        const QString file = WriteDragFile(icon);
+        const QString file = WriteDragFile(icon, &budget);
         if (!file.isEmpty())
             urls << QUrl::fromLocalFile(file);
     }

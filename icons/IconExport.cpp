@@ -236,7 +236,7 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
         return result;
     }
 
-    std::map<QByteArray, std::pair<qint64, qint64>> budgets;   // per source: written, limit
+    OutputBudget budget;
     for (int i = 0; i < total; ++i) {
         if (request.onProgress && !request.onProgress(i, total)) {
             result.stopped = true;
@@ -266,17 +266,8 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
             ++result.unreadable;
             continue;
         }
-        // What one source may make us write is bounded by its size, as for zor-icons.
-        auto& [spent, limit] = budgets.try_emplace(icon.path.bytes(), 0, -1).first->second;
-        if (limit < 0)
-            limit = iconsource::outputLimitOf(icon.path.bytes());
-        spent += iconsource::outputCost(bytes.size());
-        if (spent > limit) {
+        if (!budget.spend(icon, bytes.size(), &result.error)) {
             result.failedFile = target.shown();
-            result.error = QCoreApplication::translate("zor::IconExport", "%1 から書き出せる大きさの上限 (%2 バイト、ファイルの大きさの %3 倍) を超えるため、ここで止めました。")
-                               .arg(icon.path.shown())
-                               .arg(limit)
-                               .arg(iconsource::kOutputPerInputByte);
             return result;
         }
         const QString error = WriteWhole(target, bytes);
@@ -292,7 +283,23 @@ SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& reque
     return result;
 }
 
-QString WriteDragFile(IconOfFile& icon)
+bool OutputBudget::spend(const IconOfFile& icon, qint64 bytes, QString* why)
+{
+    auto& [spent, limit] = m_sources.try_emplace(icon.path.bytes(), 0, -1).first->second;
+    if (limit < 0)
+        limit = iconsource::outputLimitOf(icon.path.bytes());
+    spent += iconsource::outputCost(bytes);
+    if (spent <= limit)
+        return true;
+    if (why)
+        *why = QCoreApplication::translate("zor::IconExport", "%1 から書き出せる大きさの上限 (%2 バイト、ファイルの大きさの %3 倍) を超えるため、ここで止めました。")
+                   .arg(icon.path.shown())
+                   .arg(limit)
+                   .arg(iconsource::kOutputPerInputByte);
+    return false;
+}
+
+QString WriteDragFile(IconOfFile& icon, OutputBudget* budget)
 {
     // Removed when the program ends, as a drop target may read the file long after the drag;
     // in the session's runtime folder, which logging out empties should the program not end well.
@@ -304,7 +311,7 @@ QString WriteDragFile(IconOfFile& icon)
     if (!folder.isValid())
         return {};
     const QByteArray bytes = GroupBytes(icon);
-    if (bytes.isEmpty())
+    if (bytes.isEmpty() || (budget && !budget->spend(icon, bytes.size())))
         return {};
     // A folder a drag, so two icons with one name never meet.
     const QString dir = folder.filePath(QString::number(++drags));

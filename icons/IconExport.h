@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -85,12 +86,24 @@ struct SaveAllResult {
     QString failedFile;       // the file that could not be written; nothing after it was
     QString error;
 };
+// What the icons of one source may make us write, bounded by the source's size as for
+// zor-icons: spend adds the bytes for the icon's source, and is false, with why set, once
+// they pass its limit.
+class OutputBudget {
+public:
+    bool spend(const IconOfFile& icon, qint64 bytes, QString* why = nullptr);
+
+private:
+    std::map<QByteArray, std::pair<qint64, qint64>> m_sources;   // written, limit
+};
+
 QString ExportFileName(const QString& name, Format format, QSize pngSize);
 SaveAllResult SaveAll(std::vector<IconOfFile> icons, const SaveAllRequest& request);
 
 // The group as an .ico file in a private temporary folder that lasts as long as the program,
-// named as the save dialog proposes; for dragging out. Empty when it cannot be written.
-QString WriteDragFile(IconOfFile& icon);
+// named as the save dialog proposes; for dragging out. Empty when it cannot be written, or
+// when budget is given and the file would pass it.
+QString WriteDragFile(IconOfFile& icon, OutputBudget* budget = nullptr);
 
 } // namespace IconExport
 } // namespace zor

@@ -549,21 +549,58 @@ TEST_F(ExportTest, SaveAllOfASmallFileWhoseGroupsRepeatOneLargeGroupStopsAtItsLi
     const QString source = dir.path() + "/repeats.dll";
     ASSERT_TRUE(fx::writeBytes(source, fx::handMadePe(r)));
     open(source);
-    tp.messages.shown.clear();
-    tp.dialogs.script = [&](QDialog& d) {
-        d.findChild<QLineEdit*>("txtFolder")->setText(out + "/repeats");
-        return QDialog::Accepted;
-    };
-    run(Way::Keys, SaveAll, 0);
-    ASSERT_EQ(tp.messages.shown.size(), 1u);
-    EXPECT_EQ(tp.messages.shown[0].icon, MsgIcon::Critical);
-    EXPECT_TRUE(tp.messages.shown[0].text.contains("上限")) << tp.messages.shown[0].text.toStdString();
-    const QStringList written = files(out + "/repeats");
     const qint64 each = openFile(source).groupAsIco(0).size();
-    EXPECT_GT(written.size(), 0);
-    EXPECT_LE(written.size() * each, qint64(16) << 20) << "the 16 MiB floor, as zor-icons keeps";
-    for (const QString& name : written)
-        EXPECT_EQ(QFileInfo(out + "/repeats/" + name).size(), each) << "whole files only";
+    const auto saveAll = [&](bool library) {
+        tp.dialogs.script = [&, library](QDialog& d) {
+            d.findChild<QLineEdit*>("txtFolder")->setText(out + "/repeats");
+            if (library)
+                d.findChild<QRadioButton*>("optIcl")->setChecked(true);
+            return QDialog::Accepted;
+        };
+        run(Way::Keys, SaveAll, 0);
+    };
+    struct Row {
+        const char* route;
+        std::function<void()> act;
+        std::function<void()> check;
+        bool says;   // a message naming the limit
+    };
+    const Row rows[] = {
+        {"save all into a folder", [&] { saveAll(false); },
+         [&] {
+             const QStringList written = files(out + "/repeats");
+             EXPECT_GT(written.size(), 0);
+             EXPECT_LE(written.size() * each, qint64(16) << 20) << "the 16 MiB floor, as zor-icons keeps";
+             for (const QString& name : written)
+                 EXPECT_EQ(QFileInfo(out + "/repeats/" + name).size(), each) << "whole files only";
+         }, true},
+        {"save all into one library", [&] { saveAll(true); },
+         [&] { EXPECT_TRUE(tp.files.saveRequests.empty()) << "stopped before a library is named"; }, true},
+        {"copy them all", [&] {
+             QApplication::clipboard()->clear();
+             form->ListView1->setFocus();
+             QTest::keyClick(form->ListView1, Qt::Key_A, Qt::ControlModifier);
+             QTest::keySequence(QApplication::focusWidget(), Copy.keys);
+         },
+         [&] {
+             const QMimeData* copied = QApplication::clipboard()->mimeData();
+             ASSERT_NE(copied, nullptr);
+             EXPECT_GT(copied->urls().size(), 0);
+             EXPECT_LE(copied->urls().size() * each, qint64(16) << 20);
+         }, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.route);
+        tp.messages.shown.clear();
+        tp.files.saveRequests.clear();
+        row.act();
+        row.check();
+        if (row.says) {
+            ASSERT_EQ(tp.messages.shown.size(), 1u);
+            EXPECT_EQ(tp.messages.shown[0].icon, MsgIcon::Critical);
+            EXPECT_TRUE(tp.messages.shown[0].text.contains("上限")) << tp.messages.shown[0].text.toStdString();
+        }
+    }
 }
 
 TEST_F(ExportTest, SavesStartWhereTheLastSaveWentElsePicturesElseHome)
