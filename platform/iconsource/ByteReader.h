@@ -1,78 +1,85 @@
 #pragma once
 
 // Little-endian reads over a span of bytes that answer "no value" instead of reading past
-// the end. Every offset a file gives us goes through one of these.
+// the end. Every offset a file gives us goes through one of these. The directory walk reads
+// std::string_view, with no Qt; the picture decoders read QByteArrayView with the same code.
 
-#include <QByteArrayView>
-#include <QtEndian>
-
+#include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace zor::iconsource {
 
-class ByteReader {
+template <class View>
+class BasicByteReader {
 public:
-    ByteReader() = default;
-    explicit ByteReader(QByteArrayView bytes) : m_bytes(bytes) {}
+    BasicByteReader() = default;
+    explicit BasicByteReader(View bytes) : m_bytes(bytes) {}
 
-    QByteArrayView bytes() const { return m_bytes; }
-    qint64 size() const { return m_bytes.size(); }
+    View bytes() const { return m_bytes; }
+    int64_t size() const { return int64_t(m_bytes.size()); }
 
     // Whether [at, at + length) lies wholly inside.
-    bool has(qint64 at, qint64 length) const
+    bool has(int64_t at, int64_t length) const
     {
         return at >= 0 && length >= 0 && at <= size() && length <= size() - at;
     }
 
-    std::optional<quint8> u8(qint64 at) const
+    std::optional<uint8_t> u8(int64_t at) const
     {
         if (!has(at, 1))
             return std::nullopt;
-        return quint8(m_bytes[at]);
+        return byte(at);
     }
-    std::optional<quint16> u16(qint64 at) const
+    std::optional<uint16_t> u16(int64_t at) const
     {
         if (!has(at, 2))
             return std::nullopt;
-        return qFromLittleEndian<quint16>(m_bytes.data() + at);
+        return uint16_t(byte(at) | byte(at + 1) << 8);
     }
-    std::optional<quint32> u32(qint64 at) const
+    std::optional<uint32_t> u32(int64_t at) const
     {
         if (!has(at, 4))
             return std::nullopt;
-        return qFromLittleEndian<quint32>(m_bytes.data() + at);
+        return uint32_t(byte(at)) | uint32_t(byte(at + 1)) << 8 | uint32_t(byte(at + 2)) << 16
+            | uint32_t(byte(at + 3)) << 24;
     }
-    std::optional<qint32> i32(qint64 at) const
+    std::optional<int32_t> i32(int64_t at) const
+    {
+        const auto v = u32(at);
+        return v ? std::optional<int32_t>(int32_t(*v)) : std::nullopt;
+    }
+    std::optional<uint32_t> u32BigEndian(int64_t at) const
     {
         if (!has(at, 4))
             return std::nullopt;
-        return qFromLittleEndian<qint32>(m_bytes.data() + at);
-    }
-    std::optional<quint32> u32BigEndian(qint64 at) const
-    {
-        if (!has(at, 4))
-            return std::nullopt;
-        return qFromBigEndian<quint32>(m_bytes.data() + at);
+        return uint32_t(byte(at)) << 24 | uint32_t(byte(at + 1)) << 16 | uint32_t(byte(at + 2)) << 8
+            | uint32_t(byte(at + 3));
     }
 
     // The bytes [at, at + length) when they lie wholly inside and are not empty, else an empty view.
-    QByteArrayView slice(qint64 at, qint64 length) const
+    View slice(int64_t at, int64_t length) const
     {
         if (length <= 0 || !has(at, length))
             return {};
-        return m_bytes.sliced(at, length);
+        return View(m_bytes.data() + at, length);
     }
     // From at to the end, at most maxLength bytes; empty when at is outside.
-    QByteArrayView from(qint64 at, qint64 maxLength) const
+    View from(int64_t at, int64_t maxLength) const
     {
         if (at < 0 || at >= size() || maxLength <= 0)
             return {};
-        return m_bytes.sliced(at, qMin(maxLength, size() - at));
+        return View(m_bytes.data() + at, std::min(maxLength, size() - at));
     }
-    ByteReader sub(qint64 at, qint64 length) const { return ByteReader(slice(at, length)); }
+    BasicByteReader sub(int64_t at, int64_t length) const { return BasicByteReader(slice(at, length)); }
 
 private:
-    QByteArrayView m_bytes;
+    uint8_t byte(int64_t at) const { return uint8_t(m_bytes.data()[at]); }
+
+    View m_bytes;
 };
+
+using ByteReader = BasicByteReader<std::string_view>;
 
 } // namespace zor::iconsource

@@ -5,6 +5,7 @@
 
 #include "Formats.h"
 #include "IconSource.h"
+#include "QtByteReader.h"
 
 namespace zor::iconsource {
 

@@ -35,8 +35,8 @@ int channel(quint32 value, quint32 mask)
 
 QImage decodeDib(QByteArrayView bytes)
 {
-    const ByteReader data(bytes);
-    const auto header = BITMAPINFOHEADER::read(data);
+    const QtByteReader data(bytes);
+    const auto header = BITMAPINFOHEADER::read(ByteReader(stdView(bytes)));
     if (!header || header->biSize < BITMAPINFOHEADER::size)
         return {};
     const qint32 w = header->biWidth;

@@ -1,43 +1,11 @@
 // Which image of a group serves a picture of a given size.
 
-#include "Formats.h"
+#include "IconFile.h"
 
 #include <cstdlib>
 #include <tuple>
 
 namespace zor::iconsource {
-
-bool isPngEntry(const GroupEntry& entry)
-{
-    return isPng(entry.data);
-}
-
-QSize entrySize(const GroupEntry& e)
-{
-    if (const auto size = pngSize(e.data))
-        return *size;
-    if (const auto header = BITMAPINFOHEADER::read(ByteReader(e.data));
-        header && header->biSize >= BITMAPINFOHEADER::size && header->biWidth > 0 && header->biHeight / 2 > 0)
-        return QSize(header->biWidth, header->biHeight / 2);   // colour rows and mask rows
-    return QSize(e.width, e.height);
-}
-
-int entryDepth(const GroupEntry& e)
-{
-    // Planes times bits, kept small: hostile fields may hold anything up to 65535 each.
-    auto product = [](int bits, int planes) { return int(qMin<qint64>(qint64(bits) * qMax(planes, 1), 1 << 16)); };
-    if (isPng(e.data))
-        return 32;
-    if (const auto header = BITMAPINFOHEADER::read(ByteReader(e.data));
-        header && header->biSize >= BITMAPINFOHEADER::size && header->biBitCount > 0)
-        return product(header->biBitCount, header->biPlanes);
-    if (e.bitCount > 0)
-        return product(e.bitCount, e.planes);
-    int depth = 0;
-    for (int colors = e.colorCount; colors > 1; colors >>= 1)
-        ++depth;
-    return depth;
-}
 
 int chooseEntry(const std::vector<GroupEntry>& entries, QSize wanted)
 {

@@ -1,22 +1,23 @@
 #pragma once
 
-// What the format readers share inside the library: the resources a file offers, and
-// one function set per format. Layouts used by one reader only live in its own file.
+// What the format readers share inside the walk: one function set per format. Layouts used
+// by one reader only live in its own file.
 
 #include "ByteReader.h"
-#include "IconFile.h"
+#include "Walk.h"
 
-#include <QHash>
-
-#include <memory>
 #include <optional>
-#include <vector>
+#include <string>
 
 namespace zor::iconsource {
 
+using walk::Bytes;
+using walk::Resources;
+using walk::Stop;
+
 // Resource types, as the Windows SDK numbers them.
-constexpr quint16 RT_ICON = 3;
-constexpr quint16 RT_GROUP_ICON = 14;
+constexpr uint16_t RT_ICON = 3;
+constexpr uint16_t RT_GROUP_ICON = 14;
 
 // Real groups hold a few dozen images; a hostile one repeated in every group must not make
 // a load quadratic.
@@ -25,72 +26,44 @@ constexpr int kMaxGroupEntries = 256;
 // no such bound of its own, is held to as many.
 constexpr size_t kMaxGroups = 0x20000;
 
-// The icon groups and images a file offers.
-struct Resources {
-    bool isIcoFile = false;   // an ICO or CUR file: one group, the file's own directory
-    bool isCursor = false;
-    std::vector<QByteArrayView> groups;     // GRPICONDIR data (the ICONDIR of an ICO file), in order
-    std::vector<GroupName> names;           // group i's name, recorded as the walk finds it
-    QHash<quint16, QByteArrayView> icons;   // RT_ICON data by id, first language
-    EmptyReason empty;                      // why the walk found no groups
-
-    void addGroup(QByteArrayView data, GroupName name)
-    {
-        groups.push_back(data);
-        names.push_back(std::move(name));
-    }
-    void stop(EmptyReason::Kind kind, QString where)
-    {
-        if (empty.kind == EmptyReason::None)
-            empty = {kind, std::move(where)};
-    }
-};
-
-struct IconFile::Parsed {
-    std::shared_ptr<const void> keep;   // what keeps mapped bytes alive
-    QByteArray bytes;                   // the data when it was read or given
-    ByteReader all;
-    Resources resources;
-};
-
-// "at 0x1f4 of 1234 bytes": where a reader stopped, for EmptyReason.
-QString at(qint64 offset, qint64 size);
+// "at 0x1f4, past the end of the file's 1234 bytes": where a reader stopped, for Stop.
+std::string at(int64_t offset, int64_t size);
+// A number in lower-case hexadecimal, without a prefix.
+std::string hex(uint64_t value);
 
 // ICO and CUR files (IcoDirectory.cpp). The directory's end is told by the header alone:
 // 0 for anything that is not an icon file.
-qint64 icoDirectoryEnd(QByteArrayView head);
+int64_t icoDirectoryEnd(Bytes head);
 bool readIcoFile(const ByteReader& file, Resources& out);
-std::vector<GroupEntry> readGroup(const std::shared_ptr<const IconFile::Parsed>& parsed, int index);
+std::vector<walk::Entry> readGroup(const ByteReader& file, const Resources& res, int index);
 
 // Programs and libraries (PeResources.cpp, NeResources.cpp); the header offset is e_lfanew.
-void readPeResources(const ByteReader& file, qint64 header, Resources& out);
-void readNeResources(const ByteReader& file, qint64 header, Resources& out);
+void readPeResources(const ByteReader& file, int64_t header, Resources& out);
+void readNeResources(const ByteReader& file, int64_t header, Resources& out);
 
 // The BITMAPINFOHEADER a DIB image starts with.
 struct BITMAPINFOHEADER {
-    static constexpr qint64 size = 40;
-    quint32 biSize = 0;
-    qint32 biWidth = 0;
-    qint32 biHeight = 0;   // colour rows and AND-mask rows together in an icon
-    quint16 biPlanes = 0;
-    quint16 biBitCount = 0;
-    quint32 biCompression = 0;
-    quint32 biSizeImage = 0;
-    qint32 biXPelsPerMeter = 0;
-    qint32 biYPelsPerMeter = 0;
-    quint32 biClrUsed = 0;
-    quint32 biClrImportant = 0;
+    static constexpr int64_t size = 40;
+    uint32_t biSize = 0;
+    int32_t biWidth = 0;
+    int32_t biHeight = 0;   // colour rows and AND-mask rows together in an icon
+    uint16_t biPlanes = 0;
+    uint16_t biBitCount = 0;
+    uint32_t biCompression = 0;
+    uint32_t biSizeImage = 0;
+    int32_t biXPelsPerMeter = 0;
+    int32_t biYPelsPerMeter = 0;
+    uint32_t biClrUsed = 0;
+    uint32_t biClrImportant = 0;
 
-    static std::optional<BITMAPINFOHEADER> read(const ByteReader& r, qint64 at = 0);
+    static std::optional<BITMAPINFOHEADER> read(const ByteReader& r, int64_t at = 0);
 };
 
 // PNG images (ImageHeaders.cpp): the header alone tells the size.
-constexpr QByteArrayView kPngSignature("\x89PNG\r\n\x1a\n", 8);
+constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
 // The signature, then the IHDR chunk: its length, its type, width and height (big-endian).
-constexpr qint64 kIhdrTypeAt = 12;
-constexpr qint64 kIhdrWidthAt = 16;
-constexpr qint64 kIhdrHeightAt = 20;
-bool isPng(QByteArrayView data);
-std::optional<QSize> pngSize(QByteArrayView data);
+constexpr int64_t kIhdrTypeAt = 12;
+constexpr int64_t kIhdrWidthAt = 16;
+constexpr int64_t kIhdrHeightAt = 20;
 
 } // namespace zor::iconsource

@@ -6,7 +6,7 @@
 
 #include "IclWriter.h"
 
-#include "ByteReader.h"
+#include "QtByteReader.h"
 
 #include <QHash>
 #include <QSet>
@@ -69,7 +69,7 @@ struct Resource {
 // The group directory of an .ico file, its images becoming RT_ICON resources from nextId on.
 std::optional<QByteArray> groupOf(QByteArrayView ico, quint16& nextId, std::vector<Resource>& icons, QString& why)
 {
-    const ByteReader r(ico);
+    const QtByteReader r(ico);
     const auto reserved = r.u16(0), type = r.u16(2), count = r.u16(4);
     if (!reserved || *reserved != 0 || !type || (*type != 1 && *type != 2) || !count || *count == 0) {
         why = QStringLiteral("not an icon file");

@@ -1,12 +1,15 @@
 #pragma once
 
-// Reads the icon directories of Windows icon sources: ICO and CUR files, PE32/PE32+ images
-// and 16-bit NE images (.icl libraries, old programs). Formats are told by content. This part
-// needs Qt Core alone; the pictures (IconSource.h) are made by the library above it.
+// The icon directories of Windows icon sources (ICO and CUR files, PE32/PE32+ images and
+// 16-bit NE images: .icl libraries, old programs), as the walk (Walk.h) reads them, in Qt's
+// types. This part needs Qt Core alone; the pictures (IconSource.h) are made by the library
+// above it.
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+
+#include "Walk.h"
 
 #include <memory>
 #include <vector>
@@ -38,7 +41,8 @@ struct GroupName {
 
 // Why a file gives no icons, and where the reader stopped.
 struct EmptyReason {
-    enum Kind { None, NotAnIconSource, CutShort, NoIconGroups, ImagesRefused };
+    enum Kind { None = walk::Stop::None, NotAnIconSource = walk::Stop::NotAnIconSource, CutShort = walk::Stop::CutShort,
+                NoIconGroups = walk::Stop::NoIconGroups, ImagesRefused = walk::Stop::ImagesRefused };
     Kind kind = None;
     QString where;   // what was being read, with its offset
     QString text() const;
@@ -52,6 +56,7 @@ public:
     static IconFile fromData(const QByteArray& bytes);
     // bytes stay valid as long as owner lives (or as long as the caller says, for a null owner).
     static IconFile fromMapped(QByteArrayView bytes, std::shared_ptr<const void> owner);
+    static IconFile fromSource(std::shared_ptr<const walk::Source> source);
 
     // A copy starts with no pictures remembered, so that copies may go to other threads.
     IconFile(const IconFile& other) : d(other.d), m_oversizeDecoded(other.m_oversizeDecoded) {}
@@ -81,14 +86,11 @@ public:
     IconPair extract(int index, QSize large = {32, 32}, QSize small = {16, 16}) const;
     QImage image(int index, QSize size) const;
 
-    struct Parsed;
-
 private:
     IconFile() = default;
-    static std::shared_ptr<const Parsed> parse(std::shared_ptr<Parsed> parsed);
     QImage picture(const GroupEntry& entry, QSize wanted) const;
 
-    std::shared_ptr<const Parsed> d;
+    std::shared_ptr<const walk::Source> d;
 
     // The last few pictures made. Libraries share images between groups, and a hostile file
     // can point thousands of groups at one huge image; each is then decoded once.

@@ -49,7 +49,7 @@ QImage decodeEntry(const GroupEntry& entry)
 {
     if (entry.data.isEmpty())
         return {};
-    return isPng(entry.data) ? decodePng(entry.data) : decodeDib(entry.data);
+    return isPngEntry(entry) ? decodePng(entry.data) : decodeDib(entry.data);
 }
 
 QImage IconFile::picture(const GroupEntry& entry, QSize wanted) const

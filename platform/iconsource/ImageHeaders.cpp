@@ -4,7 +4,7 @@
 
 namespace zor::iconsource {
 
-std::optional<BITMAPINFOHEADER> BITMAPINFOHEADER::read(const ByteReader& r, qint64 at)
+std::optional<BITMAPINFOHEADER> BITMAPINFOHEADER::read(const ByteReader& r, int64_t at)
 {
     if (!r.has(at, size))
         return std::nullopt;
@@ -23,19 +23,50 @@ std::optional<BITMAPINFOHEADER> BITMAPINFOHEADER::read(const ByteReader& r, qint
     return h;
 }
 
-bool isPng(QByteArrayView data)
+namespace walk {
+
+bool isPng(Bytes data)
 {
-    return data.startsWith(kPngSignature);
+    return data.starts_with(kPngSignature);
 }
 
-std::optional<QSize> pngSize(QByteArrayView data)
+std::optional<Size> pngSize(Bytes data)
 {
     const ByteReader png(data);
     const auto width = png.u32BigEndian(kIhdrWidthAt), height = png.u32BigEndian(kIhdrHeightAt);
-    if (!isPng(data) || png.slice(kIhdrTypeAt, 4) != QByteArrayView("IHDR") || !width || !height
-        || *width == 0 || *height == 0 || *width > 0x7fffffffu || *height > 0x7fffffffu)
+    if (!isPng(data) || png.slice(kIhdrTypeAt, 4) != Bytes("IHDR") || !width || !height || *width == 0
+        || *height == 0 || *width > 0x7fffffffu || *height > 0x7fffffffu)
         return std::nullopt;
-    return QSize(int(*width), int(*height));
+    return Size{int(*width), int(*height)};
 }
+
+Size entrySize(const Entry& e)
+{
+    if (const auto size = pngSize(e.data))
+        return *size;
+    if (const auto header = BITMAPINFOHEADER::read(ByteReader(e.data));
+        header && header->biSize >= BITMAPINFOHEADER::size && header->biWidth > 0 && header->biHeight / 2 > 0)
+        return {header->biWidth, header->biHeight / 2};   // colour rows and mask rows
+    return {e.width, e.height};
+}
+
+int entryDepth(const Entry& e)
+{
+    // Planes times bits, kept small: hostile fields may hold anything up to 65535 each.
+    auto product = [](int bits, int planes) { return int(std::min<int64_t>(int64_t(bits) * std::max(planes, 1), 1 << 16)); };
+    if (isPng(e.data))
+        return 32;
+    if (const auto header = BITMAPINFOHEADER::read(ByteReader(e.data));
+        header && header->biSize >= BITMAPINFOHEADER::size && header->biBitCount > 0)
+        return product(header->biBitCount, header->biPlanes);
+    if (e.bitCount > 0)
+        return product(e.bitCount, e.planes);
+    int depth = 0;
+    for (int colors = e.colorCount; colors > 1; colors >>= 1)
+        ++depth;
+    return depth;
+}
+
+} // namespace walk
 
 } // namespace zor::iconsource

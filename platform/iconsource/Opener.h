@@ -1,52 +1,39 @@
 #pragma once
-// One way in: every icon source is opened here, by the bytes of its path. Small files are
-// read whole; larger ones are mapped under a bus-error guard, so that a file another program
-// cuts short while it is read gives zeros instead of ending the program. Only regular files
-// are opened, never waiting on a FIFO or a device.
+// One way in: every icon source is opened by the walk's opener (Walk.h), by the bytes of its
+// path; these give what it opened as IconFile.
 
 #include "IconFile.h"
 #include "StoredPath.h"
+#include "Walk.h"
 
 #include <functional>
 #include <optional>
 
 namespace zor::iconsource {
 
-// Files up to this size are read in one go: mapping and unmapping a small file costs more
-// than reading it, which shows when thousands are listed.
-constexpr qint64 kReadWholeBytes = 64 * 1024;
-// What is read first when only the icon directories are wanted.
-constexpr qint64 kHeadBytes = 4096;
-// Files that cannot be mapped (some special files) are read up to this.
-constexpr qint64 kMaxReadBytes = 256 * 1024 * 1024;
+using walk::kHeadBytes;
+using walk::kMaxReadBytes;
+using walk::kMinOutputBytes;
+using walk::kOutputBlock;
+using walk::kOutputPerInputByte;
+using walk::kReadWholeBytes;
+using walk::Need;
+using walk::Outcome;
+using walk::outputCost;
+using walk::outputLimit;
 
-// What one input file may make zor write, listed or exported: this many times its size, and
-// at least kMinOutputBytes. Real files come nowhere near it; a small file whose groups all
-// repeat one large group would otherwise fill a disk. Files written count by the blocks of
-// kOutputBlock bytes they take on a disk, so that many small ones cost what they are.
-constexpr qint64 kOutputPerInputByte = 16;
-constexpr qint64 kMinOutputBytes = qint64(16) << 20;
-constexpr qint64 kOutputBlock = 4096;
-qint64 outputLimit(qint64 inputBytes);
 // outputLimit of the file at path (of an empty file when it cannot be looked at).
-qint64 outputLimitOf(const QByteArray& path);
-// What bytes cost against the limit once written as one file.
-inline qint64 outputCost(qint64 bytes) { return (bytes + kOutputBlock - 1) / kOutputBlock * kOutputBlock; }
-
+inline qint64 outputLimitOf(const QByteArray& path) { return walk::outputLimitOf(path.constData()); }
 // What a path names, following links: 0 nothing (or an empty path), 1 a file, 2 a folder.
-quint8 pathKind(const QByteArray& path);
+inline quint8 pathKind(const QByteArray& path) { return walk::pathKind(path.constData()); }
 // Whether path is a regular file that can be opened for reading.
-bool canOpenFile(const QByteArray& path);
-
-enum class Outcome { Read, NotAFile, Unreadable };
-// What a reader needs of a file: only its icon directories (the sizes of the images), or
-// everything, pictures included.
-enum class Need { Directories, Pictures };
-
+inline bool canOpenFile(const QByteArray& path) { return walk::canOpenFile(path.constData()); }
 // For the sizes alone: how many bytes of a file of size bytes are read, given its first
-// min(size, kHeadBytes) bytes. 0 when they show it holds no icons; size when its
-// directories may lie anywhere in it.
-qint64 directoryBytes(QByteArrayView head, qint64 size);
+// min(size, kHeadBytes) bytes (see walk::directoryBytes).
+inline qint64 directoryBytes(QByteArrayView head, qint64 size)
+{
+    return walk::directoryBytes(walk::Bytes(head.data(), size_t(head.size())), size);
+}
 
 // The file as an icon source, or nothing when it is not a regular file or cannot be read.
 // The IconFile may be kept and used on any thread: the guard lasts as long as it does.

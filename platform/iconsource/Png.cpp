@@ -34,7 +34,7 @@ bool makesThePicture(QByteArrayView type)
 // The most pixel data an image of the header's size holds once inflated: its rows with their
 // filter bytes (Adam7's seven passes have fewer than twice the rows, each with a filter byte
 // and a part-filled byte), and a little more, as some encoders leave.
-qint64 maxPixelBytes(const ByteReader& png, QSize size)
+qint64 maxPixelBytes(const QtByteReader& png, QSize size)
 {
     const int channels[] = {1, 0, 3, 1, 2, 0, 4};   // by colour type
     const quint8 type = png.u8(kIhdrColourTypeAt).value_or(6);
@@ -73,10 +73,10 @@ bool pixelDataFits(const std::vector<QByteArrayView>& parts, qint64 limit)
 // holds: the decoder would inflate all of it, up to a thousand times its size.
 QByteArray pictureChunks(QByteArrayView data, QSize size)
 {
-    const ByteReader png(data);
-    QByteArray out = kPngSignature.toByteArray();
+    const QtByteReader png(data);
+    QByteArray out(kPngSignature.data(), qsizetype(kPngSignature.size()));
     std::vector<QByteArrayView> pixels;
-    for (qint64 at = kPngSignature.size(); png.has(at, kChunkOverhead);) {
+    for (qint64 at = qint64(kPngSignature.size()); png.has(at, kChunkOverhead);) {
         const qint64 length = *png.u32BigEndian(at);
         if (length > 0x7fffffff || !png.has(at, kChunkOverhead + length))
             break;
@@ -96,7 +96,8 @@ QByteArray pictureChunks(QByteArrayView data, QSize size)
 
 QImage decodePng(QByteArrayView data)
 {
-    const auto declared = pngSize(data);
+    const auto stored = walk::pngSize(stdView(data));
+    const std::optional<QSize> declared = stored ? std::optional(QSize(stored->width, stored->height)) : std::nullopt;
     if (!declared || declared->width() > kMaxDecodedSide || declared->height() > kMaxDecodedSide)
         return {};
     QByteArray bytes = pictureChunks(data, *declared);
