@@ -1,7 +1,8 @@
 // zor-icons count and list against wrestool -l on one small real program and on one of a few
 // MB, in one run: each started many times, alternately, its output thrown away; beside them a
-// program that links Qt Core and does nothing, the floor of any that links it. What decodes no
-// picture links Qt Core alone. The target is wrestool's time (which links nothing but reads
+// program that links Qt Core and does nothing, the floor of any that links it, which count and
+// list therefore do not (zor-icons runs them with the standard library alone and hands every
+// other command to its helpers). The target is wrestool's time (which links nothing but reads
 // all of a file); how far each is from it and from the floor is printed, met or not.
 // `bench_cli_peer [ZOR_ICONS]` measures another build of zor-icons (an older one, to compare).
 

@@ -1,41 +1,40 @@
 #include "Output.h"
 
+#include "Listing.h"
 #include "platform/iconsource/StoredPath.h"
 
 #include <QJsonObject>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace cli {
 
+namespace {
+
+std::string_view plainView(QByteArrayView text)
+{
+    return std::string_view(text.data(), size_t(text.size()));
+}
+
+} // namespace
+
 bool put(QByteArrayView text)
 {
-    if (!text.isEmpty())
-        std::fwrite(text.data(), 1, size_t(text.size()), stdout);
-    return !std::ferror(stdout);
+    return plain::put(plainView(text));
 }
 
 bool putLine(QByteArrayView text)
 {
-    return put(text) && put("\n");
+    return plain::putLine(plainView(text));
 }
 
 int finish(int code)
 {
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        const int error = errno ? errno : EIO;
-        std::fprintf(stderr, "zor-icons: write error: %s\n", std::strerror(error));
-        return code == kSuccess ? kFileFailed : code;
-    }
-    return code;
+    return plain::finish(code);
 }
 
 void report(const QByteArray& message)
 {
-    std::fprintf(stderr, "zor-icons: %s\n", message.constData());
+    plain::report(plainView(message));
 }
 
 void report(const QString& message)
@@ -45,13 +44,12 @@ void report(const QString& message)
 
 QByteArray outputLimitText(qint64 limit)
 {
-    return "the output limit of " + QByteArray::number(limit) + " bytes (" + QByteArray::number(kOutputPerInputByte)
-        + " times the file's size, at least " + QByteArray::number(kMinOutputBytes >> 20) + " MiB)";
+    return QByteArray::fromStdString(plain::outputLimitText(limit));
 }
 
 QByteArray reason(int error)
 {
-    return std::strerror(error);
+    return QByteArray::fromStdString(plain::reason(error));
 }
 
 void addName(QJsonObject& object, const char* key, const char* bytesKey, const QByteArray& name)

@@ -1,7 +1,7 @@
 #pragma once
-// What zor-icons prints. Standard output is checked: a command whose output could not be
-// written (a full disk, a closed pipe) fails, saying so, instead of reporting success.
+// What zor-icons prints, in Qt's types: the same as Listing.h's.
 
+#include "Listing.h"
 #include "platform/iconsource/Opener.h"
 
 #include <QByteArray>
@@ -15,9 +15,9 @@ using zor::iconsource::kOutputBlock;
 using zor::iconsource::kOutputPerInputByte;
 using zor::iconsource::outputLimit;
 
-constexpr int kSuccess = 0;
-constexpr int kFileFailed = 1;
-constexpr int kUsageError = 2;
+using plain::kFileFailed;
+using plain::kSuccess;
+using plain::kUsageError;
 
 // "the output limit of N bytes (16 times the file's size, at least 16 MiB)"
 QByteArray outputLimitText(qint64 limit);

@@ -131,128 +131,32 @@ int usageError(const QString& message)
 // The file as an icon source, or nothing with the reason reported; its size into bytes.
 std::optional<IconFile> openOrReport(const QByteArray& path, qint64* bytes = nullptr)
 {
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0) {
-        report(path + ": " + (errno == ENOENT ? QByteArray("no such file") : reason(errno)));
-        return std::nullopt;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        report(path + ": is a folder");
-        return std::nullopt;
-    }
+    int64_t size = 0;
+    auto source = plain::openOrReport(path.toStdString(), &size);
     if (bytes)
-        *bytes = st.st_size;
-    Outcome outcome = Outcome::Read;
-    errno = 0;
-    auto file = openIconFile(path, &outcome);
-    if (!file)
-        report(path + ": " + (outcome == Outcome::NotAFile ? QByteArray("not a regular file") : reason(errno ? errno : EIO)));
-    return file;
+        *bytes = size;
+    if (!source)
+        return std::nullopt;
+    return IconFile::fromSource(std::move(source));
 }
 
-int count(const QList<QByteArray>& files)
+std::vector<std::string> plainFiles(const QList<QByteArray>& files)
 {
-    int result = kSuccess;
-    for (const QByteArray& path : files) {
-        const auto file = openOrReport(path);
-        if (!file) {
-            result = kFileFailed;
-            continue;
-        }
-        const QByteArray n = QByteArray::number(file->count());
-        if (!putLine(files.size() == 1 ? n : path + '\t' + n))
-            break;
-    }
-    return result;
+    std::vector<std::string> out;
+    out.reserve(size_t(files.size()));
+    for (const QByteArray& f : files)
+        out.push_back(f.toStdString());
+    return out;
 }
 
-const char* formatOf(const GroupEntry& entry)
+// A file's JSON object up to its icons, as QJsonDocument writes it (keys in order).
+std::string jsonHead(const std::string& path)
 {
-    if (entry.data.isEmpty())
-        return "missing";
-    return isPngEntry(entry) ? "PNG" : "BMP";
-}
-
-QByteArray json(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-// The listing of one file, an icon at a time, into out; false as soon as out takes no more.
-// JSON as QJsonDocument writes it (keys in order), one object a file that is never held whole.
-bool listFile(const QByteArray& path, const IconFile& file, bool asJson, const std::function<bool(QByteArrayView)>& out)
-{
-    const int n = file.count();
-    if (asJson) {
-        QJsonObject head;
-        addName(head, "file", "file_bytes", path);
-        QByteArray open = json(head);
-        open.chop(1);   // the object goes on with its icons
-        if (!out(open + ",\"icons\":["))
-            return false;
-    } else if (!out(path + ": " + QByteArray::number(n) + (n == 1 ? " icon\n" : " icons\n"))) {
-        return false;
-    }
-    for (int k = 0; k < n; ++k) {
-        const auto entries = file.entries(k);
-        const int count = int(entries.size());
-        QByteArray text = asJson ? QByteArray(k > 0 ? ",{\"images\":[" : "{\"images\":[")
-                                 : "  icon " + QByteArray::number(k) + ": " + QByteArray::number(count)
-                                       + (count == 1 ? " image\n" : " images\n");
-        for (int i = 0; i < count; ++i) {
-            const GroupEntry& e = entries[size_t(i)];
-            const QSize size = entrySize(e);
-            char line[160];
-            if (asJson)
-                std::snprintf(line, sizeof line, "%s{\"bytes\":%lld,\"depth\":%d,\"format\":\"%s\",\"height\":%d,\"width\":%d}",
-                              i > 0 ? "," : "", qlonglong(e.data.size()), entryDepth(e), formatOf(e), size.height(),
-                              size.width());
-            else
-                std::snprintf(line, sizeof line, "    %4d x %-4d %2d-bit %-4s %lld bytes\n", size.width(), size.height(),
-                              entryDepth(e), formatOf(e), qlonglong(e.data.size()));
-            text += line;
-        }
-        if (asJson)
-            text += "],\"index\":" + QByteArray::number(k) + '}';
-        if (!out(text))
-            return false;
-    }
-    return !asJson || out("]}");
-}
-
-int list(const QList<QByteArray>& files, bool asJson)
-{
-    int result = kSuccess;
-    bool first = true;
-    if (asJson && !put("["))
-        return result;
-    for (const QByteArray& path : files) {
-        qint64 bytes = 0;
-        const auto opened = openOrReport(path, &bytes);
-        if (!opened) {
-            result = kFileFailed;
-            continue;
-        }
-        const IconFile& file = *opened;
-        if (const EmptyReason why = file.whyEmpty(); why.kind != EmptyReason::None)
-            report(path + ": " + why.text().toUtf8());
-        // Measured before any of it is printed: a listing past the limit is not begun.
-        const qint64 limit = outputLimit(bytes);
-        qint64 length = 0;
-        if (!listFile(path, file, asJson, [&](QByteArrayView text) { return (length += text.size()) <= limit; })) {
-            report(path + ": not listed: the listing would pass " + outputLimitText(limit));
-            result = kFileFailed;
-            break;
-        }
-        if (asJson && !put(first ? "\n" : ",\n"))
-            return result;
-        first = false;
-        if (!listFile(path, file, asJson, [](QByteArrayView text) { return put(text); }))
-            return result;
-    }
-    if (asJson)
-        put("\n]\n");
-    return result;
+    QJsonObject head;
+    addName(head, "file", "file_bytes", QByteArray::fromStdString(path));
+    QByteArray open = QJsonDocument(head).toJson(QJsonDocument::Compact);
+    open.chop(1);   // the object goes on with its icons
+    return open.toStdString();
 }
 
 enum class Exported { Done, Failed, Stopped };
@@ -402,21 +306,7 @@ int thumbnail(Pictures& pictures, int size, const QByteArray& path, const QByteA
 // Runs the command again in the helper that draws pictures; returns only when it cannot.
 int handOff(char* argv[])
 {
-    char self[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    QByteArray folder = n > 0 ? QByteArray(self, n) : QByteArray();
-    folder.truncate(folder.lastIndexOf('/') + 1);
-    // Installed, the helper lies where it is installed; in the build tree, beside us.
-    QByteArray helper;
-    for (const char* relative : {ZOR_PICTURES_HELPER, "zor-icons-pictures"}) {
-        helper = folder + relative;
-        if (::access(helper.constData(), X_OK) == 0)
-            break;
-    }
-    std::fflush(stdout);
-    ::execv(helper.constData(), argv);
-    report("cannot run " + helper + ": " + reason(errno));
-    return kFileFailed;
+    return plain::runHelper("zor-icons-pictures", argv);
 }
 
 } // namespace
@@ -475,12 +365,12 @@ int zorIcons(int argc, char* argv[], Pictures* pictures)
     if (command == QLatin1String("count")) {
         if (args.isEmpty())
             return usageError(QStringLiteral("count takes one FILE or more"));
-        return finish(count(args));
+        return finish(plain::count(plainFiles(args)));
     }
     if (command == QLatin1String("list")) {
         if (args.isEmpty())
             return usageError(QStringLiteral("list takes one FILE or more"));
-        return finish(list(args, parser.isSet(jsonOption)));
+        return finish(plain::list(plainFiles(args), parser.isSet(jsonOption), jsonHead));
     }
     if (command == QLatin1String("export")) {
         const QString chosen = parser.isSet(format) ? parser.value(format) : QStringLiteral("png");

@@ -23,10 +23,10 @@ namespace {
 
 struct Outcome { int code; QString out, err; };
 
-Outcome zorIcons(const QStringList& args)
+Outcome zorIcons(const QStringList& args, const QString& program = ZOR_ICONS_EXE)
 {
     QProcess p;
-    p.start(ZOR_ICONS_EXE, args);
+    p.start(program, args);
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
@@ -134,6 +134,29 @@ TEST(ZorIcons, CountsAndListsSeveralFilesInOneCall)
     EXPECT_EQ(files[1]["icons"][0]["images"][0]["height"].toInt(), 313);
     const Outcome text = zorIcons({"list", f.tallDll});
     EXPECT_TRUE(text.out.contains("194 x 313") && text.out.contains("32-bit BMP")) << qPrintable(text.out);
+}
+
+// zor-icons counts and lists plain words itself, without Qt; its helper reads every option.
+// Whichever runs them, every file (read, missing, a folder, no icon source, a name JSON must
+// escape) gives the same bytes and status.
+TEST(ZorIcons, CountAndListSayTheSameWithoutQtAsWithIt)
+{
+    REQUIRE_FIXTURES();
+    const QString quoted = fixtures().scratchPath("a \"quoted\" \\ name.dll");
+    QFile::copy(fixtures().dll32, quoted);
+    const QString text = fixtures().scratchPath("words.txt");
+    writeBytes(text, "no icons here\n");
+    QStringList files = {quoted, text, fixtures().path("nothing-here.ico"), fixtures().dir};
+    for (const QString& name : QDir(fixtures().dir).entryList(QDir::Files))
+        files << fixtures().path(name);
+    for (const QStringList& command : {QStringList{"count"}, QStringList{"list"}, QStringList{"list", "--json"}}) {
+        for (const QStringList& args : {command + files, command + QStringList{quoted}, command + QStringList{text}}) {
+            const Outcome plain = zorIcons(args), full = zorIcons(args, ZOR_ICONS_CORE_EXE);
+            EXPECT_EQ(plain.code, full.code) << qPrintable(args.join(' '));
+            EXPECT_EQ(plain.out, full.out) << qPrintable(args.join(' '));
+            EXPECT_EQ(plain.err, full.err) << qPrintable(args.join(' '));
+        }
+    }
 }
 
 TEST(ZorIcons, DrawsThumbnailsFromTheBestImage)
