@@ -167,7 +167,16 @@ public:
     QMenu* ButtonMenu1 = nullptr;
 
     std::array<QPixmap, 4> Img4TB;
-    std::array<std::array<QPixmap, 4>, 6> HotList;
+    // The six hover schemes' images; a scheme's are read when first asked for, as one is in
+    // use at a time.
+    class HotImages {
+    public:
+        const std::array<QPixmap, 4>& operator[](size_t scheme) const;
+
+    private:
+        mutable std::array<std::optional<std::array<QPixmap, 4>>, 6> m_schemes;
+    };
+    HotImages HotList;
 
     FileList File1{QStringLiteral("*.ico;*.cur;*.icl")};   // the folder scan's hidden file list
 

@@ -162,9 +162,6 @@ void Form1::buildToolbar()
 {
     for (int i = 0; i < 4; ++i)
         Img4TB[size_t(i)] = bundledPicture(QStringLiteral(":/art/tb%1.png").arg(i + 1));
-    for (int k = 0; k < 6; ++k)
-        for (int i = 0; i < 4; ++i)
-            HotList[size_t(k)][size_t(i)] = bundledPicture(QStringLiteral(":/art/hot%1_%2.png").arg(k).arg(i + 1));
 
     Toolbar1 = makeFlatToolBar(m_client, QStringLiteral("Toolbar1"));
     Toolbar1->setFixedHeight(ToolbarHeight);
@@ -255,6 +252,17 @@ void Form1::buildToolbar()
 QToolButton* Form1::button(int index) const
 {
     return index >= 1 && index <= 6 ? m_buttons[size_t(index)] : nullptr;
+}
+
+const std::array<QPixmap, 4>& Form1::HotImages::operator[](size_t scheme) const
+{
+    std::optional<std::array<QPixmap, 4>>& images = m_schemes.at(scheme);
+    if (!images) {
+        images.emplace();
+        for (size_t i = 0; i < images->size(); ++i)
+            (*images)[i] = bundledPicture(QStringLiteral(":/art/hot%1_%2.png").arg(scheme).arg(i + 1));
+    }
+    return *images;
 }
 
 void Form1::setHotImageList(int scheme)
