@@ -62,7 +62,7 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	@set -e; tmp=$$(mktemp -d); trap 'rm -rf "$$tmp"' EXIT; \
 	export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data; \
-	for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	for b in $(BENCH_BUILD)/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; $$b; done
 
 clean:
 	rm -rf $(BUILD)
