@@ -14,17 +14,13 @@
 #include <QJsonObject>
 #include <QSet>
 
-#include <functional>
 #include <optional>
 #include <tuple>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <climits>
 #include <clocale>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace zor::iconsource;
 

@@ -63,8 +63,8 @@ struct Resources {
     }
 };
 
-// One file's directories, over bytes that keep lives as long as the source (or as long as
-// the caller says, for a null keep).
+// One file's directories, over bytes that keep holds alive as long as the source lives (or
+// that stay valid as long as the caller says, for a null keep).
 class Source {
 public:
     static std::shared_ptr<const Source> of(Bytes bytes, std::shared_ptr<const void> keep);
